@@ -1,0 +1,55 @@
+#include "about/version_info.h"
+
+#include "about/version_text.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+wchar_t g_versionText[about::kVersionTextCapacity];
+wchar_t g_modulePath[MAX_PATH];
+bool g_versionBuilt = false;
+
+// Reads "Ver.:" and the ProductVersion of the first Translation pair; empty when any step fails.
+std::wstring ReadVersionText() {
+    ::GetModuleFileNameW(nullptr, g_modulePath, MAX_PATH);
+    DWORD unused = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(g_modulePath, &unused);
+    if (size == 0)
+        return {};
+    std::vector<unsigned char> block(size + 1);
+    if (!::GetFileVersionInfoW(g_modulePath, 0, size, block.data()))
+        return {};
+
+    void* translation = nullptr;
+    UINT translationBytes = 0;
+    if (!::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &translation, &translationBytes) ||
+        translationBytes < 2 * sizeof(WORD))
+        return {};
+    WORD pair[2];
+    std::memcpy(pair, translation, sizeof(pair));
+
+    const std::wstring path = about::ProductVersionPath(about::TranslationKey(pair[0], pair[1]));
+    void* value = nullptr;
+    UINT valueChars = 0;
+    if (!::VerQueryValueW(block.data(), path.c_str(), &value, &valueChars) || !value)
+        return {};
+    return about::ComposeVersionText(std::wstring_view(static_cast<const wchar_t*>(value), valueChars));
+}
+
+} // namespace
+
+const wchar_t* GetVersionText() {
+    if (g_versionBuilt)
+        return g_versionText;
+    std::memset(g_versionText, 0, sizeof(g_versionText));
+    const std::wstring text = ReadVersionText();
+    if (text.empty())
+        return g_versionText;
+    text.copy(g_versionText, about::kVersionTextCapacity - 1);
+    g_versionBuilt = true;
+    return g_versionText;
+}

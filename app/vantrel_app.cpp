@@ -1,0 +1,104 @@
+#include "app/vantrel_app.h"
+
+#include "app/console_events.h"
+#include "app/debug_switch.h"
+#include "frame/vantrel_dlg.h"
+#include "platform/unique_handle.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdio>
+
+int g_bDebugMode = 0;
+
+namespace {
+
+// The one application object; it exists from static initialisation.
+CVantrelApp theApp;
+
+// Signalled once the frame's modal run has returned, so a console handler that asked the frame to
+// close can let the system go on only after the frame has closed the normal way.
+platform::UniqueHandle g_frameClosed;
+
+// How long a console handler waits for the frame to close; the system allows a few seconds.
+constexpr DWORD kFrameCloseWaitMs = 4000;
+
+// Runs on a thread the system starts for each console event. Ctrl+C and Ctrl+Break must not end
+// the program; when the console, the session or the system is going away, the frame is closed
+// through its normal path so the program ends cleanly.
+BOOL WINAPI ConsoleCtrlHandler(DWORD eventCode) {
+    if (app::ActionForConsoleEvent(eventCode) == app::ConsoleEventAction::CloseFrame) {
+        if (HWND frame = theApp.MainWindowHandle()) {
+            ::PostMessageW(frame, WM_CLOSE, 0, 0);
+            if (g_frameClosed)
+                ::WaitForSingleObject(g_frameClosed.get(), kFrameCloseWaitMs);
+        }
+    }
+    return TRUE;
+}
+
+// Reopens a standard stream on a path; a stream that cannot be reopened stays closed.
+void Reopen(const char* path, const char* mode, FILE* stream) {
+    FILE* reopened = nullptr;
+    freopen_s(&reopened, path, mode, stream);
+}
+
+} // namespace
+
+CVantrelApp::CVantrelApp() noexcept {
+    m_dwRestartManagerSupportFlags = platform::kRestartSupport;
+}
+
+BOOL CVantrelApp::InitInstance() {
+    INITCOMMONCONTROLSEX icc{};
+    icc.dwSize = sizeof(icc);
+    icc.dwICC = ICC_WIN95_CLASSES;
+    ::InitCommonControlsEx(&icc);
+
+    CWinApp::InitInstance();
+
+    // A failed split yields no array: the program then runs as if it had no arguments.
+    int argc = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    platform::UniqueLocal args(argv);
+    if (!argv)
+        argc = 0;
+    for (int i = 0; i < argc; ++i) {
+        if (app::IsDebugSwitch(argv[i])) {
+            g_bDebugMode = 1;
+            std::printf("DEBUGMODE ON\n");
+        }
+    }
+
+    if (g_bDebugMode == 1) {
+        ::AllocConsole();
+        Reopen("CONOUT$", "w", stdout);
+        Reopen("CONIN$", "r", stdin);
+        g_frameClosed.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        ::SetConsoleCtrlHandler(ConsoleCtrlHandler, TRUE);
+    } else {
+        Reopen("NUL", "w", stdout);
+        Reopen("NUL", "r", stdin);
+    }
+    std::printf("********** Start Vantrel DEBUG MODE  *******\n");
+    if (g_bDebugMode != 0)
+        std::printf("DEBUG_MODE ON\n");
+    std::fflush(stdout);
+    args.reset();
+
+    {
+        CVantrelDlg dlg;
+        m_pMainWnd = &dlg;
+        dlg.DoModal();
+        m_pMainWnd = nullptr;
+        if (g_frameClosed)
+            ::SetEvent(g_frameClosed.get());
+
+        if (g_bDebugMode == 1) {
+            ::FreeConsole();
+            ::Sleep(1000);
+        }
+    }
+    return FALSE;
+}

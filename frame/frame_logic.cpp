@@ -1,0 +1,30 @@
+#include "frame/frame_logic.h"
+
+namespace frame {
+
+namespace {
+constexpr long long kHtLeft = 10;
+constexpr long long kHtBottomRight = 17;
+constexpr long long kHtBorder = 18;
+constexpr unsigned int kAboutCommand = 0x0010;
+} // namespace
+
+std::wstring FormatCaption(int clientWidth, int clientHeight) {
+    return L"Vantrel W:" + std::to_wstring(clientWidth) + L" H:" + std::to_wstring(clientHeight);
+}
+
+long long MapHitTest(long long defaultAnswer, bool pictureHeld) noexcept {
+    if (pictureHeld && defaultAnswer >= kHtLeft && defaultAnswer <= kHtBottomRight)
+        return kHtBorder;
+    return defaultAnswer;
+}
+
+int IconOffset(int clientExtent, int iconExtent) noexcept {
+    return (clientExtent - iconExtent + 1) / 2;
+}
+
+bool IsAboutCommand(unsigned int command) noexcept {
+    return (command & 0xFFF0u) == kAboutCommand;
+}
+
+} // namespace frame

@@ -1,0 +1,57 @@
+#include "platform/app.h"
+
+#include "platform/dialog.h"
+
+#include <shlwapi.h>
+
+namespace platform {
+
+namespace {
+CWinApp* g_app = nullptr;
+} // namespace
+
+CWinApp::CWinApp() noexcept {
+    g_app = this;
+}
+
+CWinApp::~CWinApp() {
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+CWinApp* CWinApp::Current() noexcept {
+    return g_app;
+}
+
+BOOL CWinApp::InitInstance() {
+    // A restarted instance gets the same arguments, so a debug run comes back in debug mode.
+    if (m_dwRestartManagerSupportFlags & kRestartSupport)
+        ::RegisterApplicationRestart(::PathGetArgsW(::GetCommandLineW()), 0);
+    return TRUE;
+}
+
+void CWinApp::NoteWindowCreated(const CDialogEx* dlg, HWND wnd) noexcept {
+    if (dlg == m_pMainWnd)
+        m_mainWindow.store(wnd);
+}
+
+void CWinApp::NoteWindowDestroyed(const CDialogEx* dlg) noexcept {
+    if (dlg == m_pMainWnd)
+        m_mainWindow.store(nullptr);
+}
+
+} // namespace platform
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    platform::CWinApp* app = platform::CWinApp::Current();
+    if (!app || !app->InitInstance())
+        return 0;
+    MSG msg{};
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!platform::PreTranslateForDialogs(msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    return static_cast<int>(msg.wParam);
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The application object: one per process, built during static initialisation; wWinMain calls its start-up
+// hook.
+
+#include <windows.h>
+
+#include <atomic>
+
+namespace platform {
+
+class CDialogEx;
+
+class CWinApp {
+public:
+    CWinApp() noexcept;
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    // Start-up hook, called once from wWinMain. FALSE ends the process; TRUE runs a plain message loop.
+    virtual BOOL InitInstance();
+
+    static CWinApp* Current() noexcept;
+
+    // Window of m_pMainWnd while it exists; readable from any thread (the console control handler's).
+    HWND MainWindowHandle() const noexcept { return m_mainWindow.load(); }
+
+    DWORD m_dwRestartManagerSupportFlags = 0;
+    CDialogEx* m_pMainWnd = nullptr;
+
+private:
+    friend class CDialogEx;
+    void NoteWindowCreated(const CDialogEx* dlg, HWND wnd) noexcept;
+    void NoteWindowDestroyed(const CDialogEx* dlg) noexcept;
+
+    std::atomic<HWND> m_mainWindow{nullptr};
+};
+
+// Bit of m_dwRestartManagerSupportFlags that registers the process with the Restart Manager.
+constexpr DWORD kRestartSupport = 0x01;
+
+} // namespace platform

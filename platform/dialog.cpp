@@ -1,0 +1,311 @@
+#include "platform/dialog.h"
+
+#include "platform/app.h"
+#include "platform/gdi_scope.h"
+#include "platform/rect.h"
+
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+// Window property that leads from a dialog's window to its object.
+constexpr wchar_t kObjectProp[] = L"Vantrel.Dialog";
+
+CDialogEx* FromWindow(HWND wnd) noexcept {
+    return static_cast<CDialogEx*>(::GetPropW(wnd, kObjectProp));
+}
+
+Rect ToRect(const RECT& r) noexcept {
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+} // namespace
+
+void DataExchange::Text(int id, std::wstring& value) {
+    HWND ctl = ::GetDlgItem(m_dlg, id);
+    if (!m_save) {
+        ::SetWindowTextW(ctl, value.c_str());
+        return;
+    }
+    std::vector<wchar_t> buf(static_cast<size_t>(::GetWindowTextLengthW(ctl)) + 1);
+    int len = ::GetWindowTextW(ctl, buf.data(), static_cast<int>(buf.size()));
+    value.assign(buf.data(), static_cast<size_t>(len > 0 ? len : 0));
+}
+
+void DataExchange::Check(int id, BOOL& value) {
+    if (m_save)
+        value = static_cast<BOOL>(::IsDlgButtonChecked(m_dlg, id));
+    else
+        ::CheckDlgButton(m_dlg, id, static_cast<UINT>(value));
+}
+
+CDialogEx::CDialogEx(UINT templateId, HWND parent) noexcept : m_templateId(templateId), m_parent(parent) {}
+
+CDialogEx::~CDialogEx() {
+    // The window must not outlive the object its procedure calls into.
+    if (m_hWnd)
+        ::DestroyWindow(m_hWnd);
+}
+
+INT_PTR CDialogEx::DoModal() {
+    HWND owner = m_parent;
+    if (!owner) {
+        if (CWinApp* app = CWinApp::Current())
+            owner = app->MainWindowHandle();
+    }
+    // The owner is disabled for the run; a disabled owner is also what lets the dialog centre itself.
+    bool reenableOwner = false;
+    if (owner && ::IsWindowEnabled(owner)) {
+        ::EnableWindow(owner, FALSE);
+        reenableOwner = true;
+    }
+
+    m_modal = true;
+    m_endModal = false;
+    m_result = -1;
+    HWND wnd = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), owner,
+                                    StaticDlgProc, reinterpret_cast<LPARAM>(this));
+    if (wnd) {
+        while (!m_endModal) {
+            MSG msg;
+            BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+            if (got <= 0) {
+                // WM_QUIT belongs to an outer loop: hand it back and end this run.
+                if (got == 0)
+                    ::PostQuitMessage(static_cast<int>(msg.wParam));
+                break;
+            }
+            if (!PreTranslateForDialogs(msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
+        }
+        if (m_hWnd)
+            ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                           SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+    }
+    // Re-enable and activate the owner before destroying, so activation does not wander to another program.
+    if (reenableOwner)
+        ::EnableWindow(owner, TRUE);
+    if (owner && m_hWnd && ::GetActiveWindow() == m_hWnd)
+        ::SetActiveWindow(owner);
+    if (m_hWnd)
+        DestroyWindow();
+    m_modal = false;
+    return m_result;
+}
+
+bool CDialogEx::Create(HWND parent) {
+    m_parent = parent;
+    m_modal = false;
+    return ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), parent,
+                                StaticDlgProc, reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+BOOL CDialogEx::DestroyWindow() {
+    return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE;
+}
+
+void CDialogEx::EndDialog(int result) {
+    m_result = result;
+    if (m_modal)
+        m_endModal = true;
+    else if (m_hWnd)
+        ::ShowWindow(m_hWnd, SW_HIDE);
+}
+
+bool CDialogEx::UpdateData(bool save) {
+    if (!m_hWnd)
+        return false;
+    DataExchange dx(m_hWnd, save);
+    DoDataExchange(dx);
+    return true;
+}
+
+void CDialogEx::SetBackgroundColor(COLORREF color, bool repaint) {
+    m_background.reset(color == kNoBackground ? nullptr : ::CreateSolidBrush(color));
+    if (repaint)
+        Repaint();
+}
+
+void CDialogEx::SetBackgroundImage(HBITMAP borrowed, bool repaint) {
+    m_image = borrowed;
+    if (repaint)
+        Repaint();
+}
+
+BOOL CDialogEx::OnInitDialog() {
+    UpdateData(false);
+    return TRUE;
+}
+
+void CDialogEx::OnOK() {
+    if (UpdateData(true))
+        EndDialog(IDOK);
+}
+
+void CDialogEx::OnCancel() {
+    EndDialog(IDCANCEL);
+}
+
+bool CDialogEx::PreTranslateMessage(MSG& msg) {
+    return ::IsDialogMessageW(m_hWnd, &msg) != FALSE;
+}
+
+bool CDialogEx::OnCommand(UINT id, UINT code) {
+    if (code != BN_CLICKED)
+        return false;
+    switch (id) {
+    case IDOK: OnOK(); return true;
+    case IDCANCEL: OnCancel(); return true;
+    }
+    return false;
+}
+
+LRESULT CDialogEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_COMMAND:
+        if (OnCommand(LOWORD(wp), HIWORD(wp)))
+            return 0;
+        break;
+    case WM_ERASEBKGND:
+        if (EraseBackground(reinterpret_cast<HDC>(wp)))
+            return TRUE;
+        break;
+    case WM_CTLCOLORDLG:
+        if (m_background)
+            return reinterpret_cast<LRESULT>(m_background.get());
+        break;
+    }
+    return Default(msg, wp, lp);
+}
+
+LRESULT CDialogEx::Default(UINT msg, WPARAM wp, LPARAM lp) {
+    return ::CallWindowProcW(m_dialogClassProc, m_hWnd, msg, wp, lp);
+}
+
+INT_PTR CALLBACK CDialogEx::StaticDlgProc(HWND wnd, UINT msg, WPARAM, LPARAM lp) {
+    // Everything after WM_INITDIALOG reaches the object through StaticWndProc instead.
+    if (msg == WM_INITDIALOG)
+        return reinterpret_cast<CDialogEx*>(lp)->HandleInitDialog(wnd);
+    return FALSE;
+}
+
+LRESULT CALLBACK CDialogEx::StaticWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    CDialogEx* self = FromWindow(wnd);
+    if (!self)
+        return ::DefDlgProcW(wnd, msg, wp, lp);
+    LRESULT result = self->WindowProc(msg, wp, lp);
+    if (msg == WM_NCDESTROY)
+        self->Detach();
+    return result;
+}
+
+BOOL CDialogEx::HandleInitDialog(HWND wnd) {
+    m_hWnd = wnd;
+    ::SetPropW(wnd, kObjectProp, this);
+    // Subclass the dialog so every later message goes through WindowProc, with the dialog
+    // class procedure as the default handling.
+    m_dialogClassProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticWndProc)));
+    if (CWinApp* app = CWinApp::Current())
+        app->NoteWindowCreated(this, wnd);
+
+    RECT before{};
+    ::GetWindowRect(wnd, &before);
+    const LONG styleBefore = ::GetWindowLongW(wnd, GWL_STYLE);
+    BOOL focusDefault = OnInitDialog();
+    if (!(styleBefore & WS_VISIBLE))
+        CentreIfUnplaced(before);
+    return focusDefault;
+}
+
+// A dialog that is still hidden after its initialisation, was not placed by it or by its template,
+// and has no enabled owner is centred: on its owner when that is shown, else on the work area.
+void CDialogEx::CentreIfUnplaced(const RECT& before) {
+    const LONG style = ::GetWindowLongW(m_hWnd, GWL_STYLE);
+    if (style & (WS_VISIBLE | WS_CHILD | DS_CENTER | DS_CENTERMOUSE | DS_ABSALIGN))
+        return;
+    RECT now{};
+    ::GetWindowRect(m_hWnd, &now);
+    if (now.left != before.left || now.top != before.top)
+        return;
+    HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+    if (owner && ::IsWindowEnabled(owner))
+        return;
+
+    HWND centreOn = owner;
+    if (centreOn && (!::IsWindowVisible(centreOn) || ::IsIconic(centreOn)))
+        centreOn = nullptr;
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
+    ::GetMonitorInfoW(::MonitorFromWindow(centreOn ? centreOn : m_hWnd, MONITOR_DEFAULTTONEAREST), &mi);
+    RECT centre = mi.rcWork;
+    if (centreOn)
+        ::GetWindowRect(centreOn, &centre);
+    Rect placed = CentreRectIn(ToRect(centre), ToRect(mi.rcWork), now.right - now.left, now.bottom - now.top);
+    ::SetWindowPos(m_hWnd, nullptr, placed.left, placed.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Fills the client area with the background brush and draws the image at the top-left corner; the
+// brush only paints what the image leaves uncovered, so nothing is drawn twice.
+bool CDialogEx::EraseBackground(HDC dc) {
+    if (!m_background && !m_image)
+        return false;
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    LONG imageRight = 0;
+    LONG imageBottom = 0;
+    if (m_image) {
+        BITMAP bm{};
+        ::GetObjectW(m_image, sizeof(bm), &bm);
+        UniqueDc memory(::CreateCompatibleDC(dc));
+        SelectScope select(memory.get(), m_image);
+        ::BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, memory.get(), 0, 0, SRCCOPY);
+        imageRight = bm.bmWidth;
+        imageBottom = bm.bmHeight;
+    }
+    if (m_background) {
+        const RECT right{imageRight, 0, client.right, client.bottom};
+        const RECT below{0, imageBottom, imageRight < client.right ? imageRight : client.right,
+                         client.bottom};
+        if (imageRight == 0 || imageBottom == 0) {
+            ::FillRect(dc, &client, m_background.get());
+        } else {
+            if (right.left < right.right)
+                ::FillRect(dc, &right, m_background.get());
+            if (below.top < below.bottom && below.left < below.right)
+                ::FillRect(dc, &below, m_background.get());
+        }
+    }
+    return true;
+}
+
+void CDialogEx::Repaint() {
+    if (!m_hWnd)
+        return;
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    ::UpdateWindow(m_hWnd);
+}
+
+void CDialogEx::Detach() {
+    ::RemovePropW(m_hWnd, kObjectProp);
+    if (CWinApp* app = CWinApp::Current())
+        app->NoteWindowDestroyed(this);
+    m_hWnd = nullptr;
+    m_image = nullptr;
+    m_endModal = true;
+}
+
+bool PreTranslateForDialogs(MSG& msg) {
+    if (!msg.hwnd)
+        return false;
+    HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+    CDialogEx* dlg = root ? FromWindow(root) : nullptr;
+    return dlg && dlg->PreTranslateMessage(msg);
+}
+
+} // namespace platform

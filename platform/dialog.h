@@ -1,0 +1,84 @@
+#pragma once
+// Dialogs from numbered templates: modal runs with the program's message loop, modeless owned pop-ups,
+// centring after initialisation, background colour and image, data exchange and OK/Cancel handling.
+
+#include "platform/unique_handle.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace platform {
+
+// Moves values between a dialog's controls and its members; save = true reads the controls.
+class DataExchange {
+public:
+    DataExchange(HWND dlg, bool save) noexcept : m_dlg(dlg), m_save(save) {}
+    bool IsSaving() const noexcept { return m_save; }
+    void Text(int id, std::wstring& value);
+    void Check(int id, BOOL& value);
+
+private:
+    HWND m_dlg;
+    bool m_save;
+};
+
+// Background colour meaning "no brush": the dialog's default erasing applies.
+inline constexpr COLORREF kNoBackground = static_cast<COLORREF>(-1);
+
+class CDialogEx {
+public:
+    CDialogEx(UINT templateId, HWND parent) noexcept;
+    virtual ~CDialogEx();
+    CDialogEx(const CDialogEx&) = delete;
+    CDialogEx& operator=(const CDialogEx&) = delete;
+
+    INT_PTR DoModal();
+    bool Create(HWND parent);
+    virtual BOOL DestroyWindow();
+
+    HWND GetSafeHwnd() const noexcept { return m_hWnd; }
+    void EndDialog(int result);
+    bool UpdateData(bool save);
+
+    void SetBackgroundColor(COLORREF color, bool repaint);
+    void SetBackgroundImage(HBITMAP borrowed, bool repaint);
+
+protected:
+    virtual BOOL OnInitDialog();
+    virtual void DoDataExchange(DataExchange&) {}
+    virtual void OnOK();
+    virtual void OnCancel();
+    // WM_COMMAND by id; true when handled. The base answers IDOK and IDCANCEL.
+    virtual bool OnCommand(UINT id, UINT code);
+    virtual bool PreTranslateMessage(MSG& msg);
+    virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT Default(UINT msg, WPARAM wp, LPARAM lp);
+
+    HWND m_hWnd = nullptr;
+
+private:
+    static INT_PTR CALLBACK StaticDlgProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK StaticWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    friend bool PreTranslateForDialogs(MSG& msg);
+
+    BOOL HandleInitDialog(HWND wnd);
+    void CentreIfUnplaced(const RECT& before);
+    bool EraseBackground(HDC dc);
+    void Repaint();
+    void Detach();
+
+    UINT m_templateId;
+    HWND m_parent;
+    WNDPROC m_dialogClassProc = nullptr;
+    bool m_modal = false;
+    bool m_endModal = false;
+    int m_result = -1;
+    UniqueBrush m_background;
+    HBITMAP m_image = nullptr; // borrowed: whoever set it keeps it alive while it is shown
+};
+
+// Gives the dialog that owns msg.hwnd the first look at a queued message; true when it was handled.
+bool PreTranslateForDialogs(MSG& msg);
+
+} // namespace platform

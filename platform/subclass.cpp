@@ -1,0 +1,47 @@
+#include "platform/subclass.h"
+
+#include <commctrl.h>
+
+namespace platform {
+
+namespace {
+constexpr UINT_PTR kSubclassId = 0x56414E; // one subclass of ours per control
+} // namespace
+
+CSubclassWnd::~CSubclassWnd() {
+    UnsubclassWindow();
+}
+
+bool CSubclassWnd::SubclassDlgItem(int id, HWND dialog) {
+    if (m_hWnd)
+        return false;
+    HWND ctl = ::GetDlgItem(dialog, id);
+    if (!ctl || !::SetWindowSubclass(ctl, Proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+        return false;
+    m_hWnd = ctl;
+    return true;
+}
+
+void CSubclassWnd::UnsubclassWindow() {
+    if (!m_hWnd)
+        return;
+    ::RemoveWindowSubclass(m_hWnd, Proc, kSubclassId);
+    m_hWnd = nullptr;
+}
+
+LRESULT CSubclassWnd::Default(UINT msg, WPARAM wp, LPARAM lp) {
+    return ::DefSubclassProc(m_hWnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK CSubclassWnd::Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<CSubclassWnd*>(data);
+    if (msg == WM_NCDESTROY) {
+        // The control is going away: let go of it before the last message passes on.
+        self->m_hWnd = nullptr;
+        ::RemoveWindowSubclass(wnd, Proc, kSubclassId);
+        return ::DefSubclassProc(wnd, msg, wp, lp);
+    }
+    return self->WindowProc(msg, wp, lp);
+}
+
+} // namespace platform

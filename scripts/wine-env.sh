@@ -25,7 +25,7 @@
 #            wine_env_screenshot FILE.
 
 # Bump when the template recipe below changes: existing templates are rebuilt.
-WINE_ENV_RECIPE=1
+WINE_ENV_RECIPE=2
 
 WINE_ENV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 WINE_ENV_LOADER=${WINE_ENV_LOADER:-/usr/lib/wine/wine64}
@@ -176,7 +176,7 @@ _wine_env_multi_sz() {
 # Registry settings of the template, as UTF-8 text (imported as UTF-16).
 _wine_env_template_reg() {
     local link face
-    link=$(_wine_env_multi_sz "ipag.ttf,IPAGothic")
+    link=$(_wine_env_multi_sz "ipagp.ttf,IPAPGothic")
     cat <<'EOF'
 Windows Registry Editor Version 5.00
 
@@ -194,9 +194,10 @@ Windows Registry Editor Version 5.00
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
 
-; Japanese UI faces that Wine does not have map to IPA Gothic.
+; Japanese UI faces that Wine does not have map to IPA Gothic (the proportional
+; one where the original face is proportional).
 [HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
-"MS UI Gothic"="IPAGothic"
+"MS UI Gothic"="IPAPGothic"
 "MS Gothic"="IPAGothic"
 "ＭＳ ゴシック"="IPAGothic"
 "MS PGothic"="IPAPGothic"
@@ -205,7 +206,7 @@ Windows Registry Editor Version 5.00
 EOF
     # Dialog, caption and message box text ("MS Shell Dlg" -> Tahoma) and the
     # fallback face for unknown names (DejaVu Sans) take Japanese glyphs from
-    # IPA Gothic.
+    # IPA P Gothic.
     echo '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink]'
     for face in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "DejaVu Sans"; do
         echo "\"$face\"=hex(7):$link"
@@ -242,7 +243,7 @@ _wine_env_template() {
     # The registry reaches the files only when the server exits.
     WINEPREFIX=$tmp _wine_env_run "$log" "$WINESERVER" -w || true
     if ! grep -q '"Decorated"="N"' "$tmp/user.reg" ||
-        ! grep -q 'ipag.ttf,IPAGothic' "$tmp/system.reg"; then
+        ! grep -q 'ipagp.ttf,IPAPGothic' "$tmp/system.reg"; then
         _wine_env_say "registry settings missing from the new prefix (see $log)"
         return 1
     fi

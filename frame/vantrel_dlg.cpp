@@ -2,8 +2,12 @@
 
 #include "about/about_dlg.h"
 #include "frame/frame_logic.h"
+#include "frame/panel_placement.h"
+#include "platform/dwm.h"
 #include "platform/gdi_scope.h"
 #include "res/resource.h"
+
+#include <dwmapi.h>
 
 CVantrelDlg::CVantrelDlg() noexcept
     : CDialogEx(IDD_VANTREL_DIALOG, nullptr),
@@ -14,6 +18,9 @@ BOOL CVantrelDlg::OnInitDialog() {
     AppendAboutItem();
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    // The panel is docked for the first time when the frame is centred, right after this hook.
+    m_dlgOperation.Create(m_hWnd);
+    ::ShowWindow(m_dlgOperation.GetSafeHwnd(), SW_SHOW);
 
     // The template makes the frame layered; the key colour makes its client area see-through.
     ::SetLayeredWindowAttributes(m_hWnd, kKeyColour, 0, LWA_COLORKEY);
@@ -53,7 +60,9 @@ LRESULT CVantrelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(m_hIcon);
+    case WM_MOVE: OnMove(lp); return 0;
     case WM_SIZE: OnSize(static_cast<UINT>(wp), lp); return 0;
+    case WM_NCHITTEST: return OnNcHitTest(lp);
     }
     return CDialogEx::WindowProc(msg, wp, lp);
 }
@@ -79,8 +88,91 @@ void CVantrelDlg::OnPaint() {
     ::DrawIcon(paint.dc(), x, y, m_hIcon);
 }
 
-// Called after every size change, minimising included: the caption follows the client size.
+// Called after every move: the panel follows.
+void CVantrelDlg::OnMove(LPARAM lp) {
+    Default(WM_MOVE, 0, lp);
+    if (PanelExists())
+        PlacePanel();
+}
+
+// Called after every size change, minimising included: the panel follows and the caption shows
+// the new client size.
 void CVantrelDlg::OnSize(UINT type, LPARAM lp) {
     Default(WM_SIZE, type, lp);
-    UpdateTitle();
+    if (PanelExists()) {
+        PlacePanel();
+        UpdateTitle();
+    }
+}
+
+// While a picture is held the borders answer HTBORDER, so they cannot resize the frame; the
+// caption still moves it.
+LRESULT CVantrelDlg::OnNcHitTest(LPARAM lp) {
+    const LRESULT answer = Default(WM_NCHITTEST, 0, lp);
+    return static_cast<LRESULT>(frame::MapHitTest(answer, m_dlgOperation.m_bCaptured != 0));
+}
+
+bool CVantrelDlg::PanelExists() const {
+    return ::IsWindow(m_hWnd) && ::IsWindow(m_dlgOperation.GetSafeHwnd());
+}
+
+BOOL CVantrelDlg::DestroyWindow() {
+    m_dlgOperation.DestroyWindow();
+    return CDialogEx::DestroyWindow();
+}
+
+namespace {
+
+platform::Rect ToRect(const RECT& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+// What the user sees of a window: the window manager's extended frame bounds where it has them
+// (they leave out invisible resize borders), else the window rectangle.
+platform::Rect GetVisibleBounds(HWND wnd) {
+    RECT bounds{};
+    if (platform::SystemMajorVersion() >= 6 &&
+        SUCCEEDED(
+            platform::DwmGetWindowAttributeBound(wnd, DWMWA_EXTENDED_FRAME_BOUNDS, &bounds, sizeof(bounds))))
+        return ToRect(bounds);
+    ::GetWindowRect(wnd, &bounds);
+    return ToRect(bounds);
+}
+
+} // namespace
+
+// Docks the panel beside the frame on the side its Right Pos box chooses; the panel keeps its size.
+void CVantrelDlg::PlacePanel() {
+    HWND panel = m_dlgOperation.GetSafeHwnd();
+    const platform::Rect frameBounds = GetVisibleBounds(m_hWnd);
+    const platform::Rect panelBounds = GetVisibleBounds(panel);
+    RECT window{};
+    ::GetWindowRect(panel, &window);
+    const frame::Placement p =
+        frame::PlacePanelBeside(frameBounds, panelBounds, ToRect(window), m_dlgOperation.m_bRightPos != 0);
+    ::MoveWindow(panel, p.x, p.y, p.width, p.height, TRUE);
+}
+
+// Rewrites the extended style only when it changes; no frame-change notification follows.
+void CVantrelDlg::ChangeExStyle(DWORD remove, DWORD add) {
+    const DWORD old = static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_EXSTYLE));
+    const DWORD wanted = (old & ~remove) | add;
+    if (wanted != old)
+        ::SetWindowLongW(m_hWnd, GWL_EXSTYLE, static_cast<LONG>(wanted));
+}
+
+void CVantrelDlg::ShowSeeThrough() {
+    SetBackgroundImage(nullptr, true);
+    ChangeExStyle(0, WS_EX_LAYERED);
+    ::SetLayeredWindowAttributes(m_hWnd, kKeyColour, 0, LWA_COLORKEY);
+    SetBackgroundColor(kKeyColour, true);
+}
+
+void CVantrelDlg::ShowPicture(HBITMAP borrowed) {
+    // Made fully opaque first: a platform that keeps a hidden window layered after the style is
+    // removed (Wine does) then shows the picture whole instead of keying out its key-coloured pixels.
+    ::SetLayeredWindowAttributes(m_hWnd, 0, 255, LWA_ALPHA);
+    ChangeExStyle(WS_EX_LAYERED, 0);
+    SetBackgroundColor(RGB(255, 255, 255), true);
+    SetBackgroundImage(borrowed, true);
 }

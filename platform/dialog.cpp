@@ -104,6 +104,10 @@ bool CDialogEx::Create(HWND parent) {
                                 StaticDlgProc, reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
+CDialogEx* CDialogEx::FromHandle(HWND wnd) noexcept {
+    return wnd ? FromWindow(wnd) : nullptr;
+}
+
 BOOL CDialogEx::DestroyWindow() {
     return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE;
 }

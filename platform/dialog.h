@@ -38,6 +38,8 @@ public:
     virtual BOOL DestroyWindow();
 
     HWND GetSafeHwnd() const noexcept { return m_hWnd; }
+    // The object of a dialog window made by this class; nullptr for any other window.
+    static CDialogEx* FromHandle(HWND wnd) noexcept;
     void EndDialog(int result);
     bool UpdateData(bool save);
 

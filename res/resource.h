@@ -10,3 +10,11 @@
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif
+
+#define IDD_OPERATION 129
+#define IDC_CAPTURE_TO_CLIPBOARD 1001
+#define IDC_CAPTURE 1002
+#define IDC_CLEAR 1003
+#define IDC_COPY 1004
+#define IDC_SAVE 1005
+#define IDC_RIGHTPOS 1006

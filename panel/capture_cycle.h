@@ -1,0 +1,24 @@
+#pragma once
+// The capture cycle's rules: which panel command is refused in which state, and the texts the
+// user is shown.
+
+namespace panel {
+
+enum class Command { Capture, Clear, Copy, Save, CaptureToClipboard };
+
+enum class Refusal { None, AlreadyCaptured, NothingToCopy, NothingToSave };
+
+// Capture needs no picture held; Copy and Save need one; Clear and capture-to-clipboard always run.
+Refusal RefusalFor(Command command, bool pictureHeld) noexcept;
+
+// The message box text of a refusal; nullptr for Refusal::None.
+const wchar_t* RefusalText(Refusal refusal) noexcept;
+
+// Failures the user is told of.
+inline constexpr wchar_t kCaptureFailedText[] = L"画面をキャプチャーできませんでした。\r\n"
+                                                L"キャプチャーする範囲を小さくしてください.";
+inline constexpr wchar_t kClipboardBusyText[] = L"クリップボードを開けませんでした。\r\n"
+                                                L"他のアプリケーションが使用中です.";
+inline constexpr wchar_t kClipboardRefusedText[] = L"クリップボードに画像をコピーできませんでした.";
+
+} // namespace panel

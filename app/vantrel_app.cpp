@@ -9,6 +9,8 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <fcntl.h>
+#include <io.h>
 
 int g_bDebugMode = 0;
 
@@ -40,6 +42,22 @@ BOOL WINAPI ConsoleCtrlHandler(DWORD eventCode) {
 
 // Reopens a standard stream on a path; a stream that cannot be reopened stays closed.
 void Reopen(const char* path, const char* mode, FILE* stream) {
+#ifndef _UCRT
+    // A process started without standard handles (as from the desktop) can find its streams with no
+    // descriptor at all under msvcrt (fileno -2), and freopen refuses such a stream: give it its usual
+    // descriptor, on the null device, first.
+    const int usual = stream == stdin ? 0 : stream == stdout ? 1 : 2;
+    if (_fileno(stream) < 0) {
+        const int fd = _open("NUL", usual == 0 ? _O_RDONLY : _O_WRONLY);
+        if (fd >= 0) {
+            if (fd != usual) {
+                _dup2(fd, usual);
+                _close(fd);
+            }
+            stream->_file = usual;
+        }
+    }
+#endif
     FILE* reopened = nullptr;
     freopen_s(&reopened, path, mode, stream);
 }

@@ -68,6 +68,9 @@ INT_PTR CDialogEx::DoModal() {
     HWND wnd = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), owner,
                                     StaticDlgProc, reinterpret_cast<LPARAM>(this));
     if (wnd) {
+        // A template without WS_VISIBLE is shown once initialised, as a modal dialog must be seen.
+        if (m_hWnd && !m_endModal && !::IsWindowVisible(m_hWnd))
+            ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
         while (!m_endModal) {
             MSG msg;
             BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);

@@ -1,0 +1,17 @@
+# End-to-end cases of vantrel_e2e.exe (run as `vantrel_e2e.exe CASE`; `vantrel_e2e.exe --list` prints the same names).
+# They share one desktop (topmost frame, foreground, console windows): run them one at a time.
+set(VANTREL_E2E_CASES
+    frame_window
+    frame_see_through
+    frame_resize_caption
+    debug_switch_accepted
+    debug_switch_rejected
+    debug_switch_twice
+    debug_close_delay
+    debug_console_ctrl_events
+    debug_console_close
+    keys_end_program
+    about_box
+    about_version_cached
+    about_version_retry
+)

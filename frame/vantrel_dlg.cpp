@@ -169,10 +169,18 @@ void CVantrelDlg::ShowSeeThrough() {
 }
 
 void CVantrelDlg::ShowPicture(HBITMAP borrowed) {
-    // Made fully opaque first: a platform that keeps a hidden window layered after the style is
-    // removed (Wine does) then shows the picture whole instead of keying out its key-coloured pixels.
-    ::SetLayeredWindowAttributes(m_hWnd, 0, 255, LWA_ALPHA);
     ChangeExStyle(WS_EX_LAYERED, 0);
     SetBackgroundColor(RGB(255, 255, 255), true);
     SetBackgroundImage(borrowed, true);
+}
+
+// A platform that keeps a window keyed when WS_EX_LAYERED is removed while the window is hidden
+// (Wine does, and then shows nothing of the client area) would leave the picture see-through.
+// Entering the keyed state and leaving it again while the frame is visible drops the key
+// everywhere; where the removal already took effect this changes nothing that can be seen.
+void CVantrelDlg::SettlePictureLook() {
+    ChangeExStyle(0, WS_EX_LAYERED);
+    ::SetLayeredWindowAttributes(m_hWnd, kKeyColour, 0, LWA_COLORKEY);
+    ChangeExStyle(WS_EX_LAYERED, 0);
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }

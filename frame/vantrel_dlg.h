@@ -18,6 +18,8 @@ public:
     // the picture at the top-left). The picture is borrowed: its owner keeps it alive while shown.
     void ShowSeeThrough();
     void ShowPicture(HBITMAP borrowed);
+    // Makes sure the picture look holds once the frame is visible again (see the definition).
+    void SettlePictureLook();
 
     COperationDlg m_dlgOperation;
 

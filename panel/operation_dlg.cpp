@@ -102,6 +102,7 @@ void COperationDlg::OnCapture() {
     m_bCaptured = 1;
     frame->ShowPicture(m_bmpCapture.get());
     ShowWindows(*frame);
+    frame->SettlePictureLook();
 }
 
 // Called for Clear: the frame becomes see-through again and the picture is let go.

@@ -28,8 +28,31 @@ platform::UniqueBitmap CopyScreenUnderClient(HWND wnd) {
     ::GetClientRect(wnd, &client);
     POINT origin{0, 0};
     ::ClientToScreen(wnd, &origin);
-    return CopyPixels(screen.get(), screen.get(), origin.x, origin.y, client.right - client.left,
-                      client.bottom - client.top);
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    if (width <= 0 || height <= 0)
+        return {};
+    platform::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
+    platform::UniqueDc memory(::CreateCompatibleDC(screen.get()));
+    if (!bitmap || !memory)
+        return {};
+    platform::SelectScope select(memory.get(), bitmap.get());
+    // The picture keeps the client area's size and place even where it reaches past the screens; only
+    // what lies on them is copied (a copy that starts off the screen fails as a whole under Wine), and
+    // the rest, which shows nothing, is black.
+    const RECT area{origin.x, origin.y, origin.x + width, origin.y + height};
+    const RECT screens{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+                       ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                       ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    RECT visible{};
+    const bool onScreen = ::IntersectRect(&visible, &area, &screens) != FALSE;
+    if (!onScreen || !::EqualRect(&visible, &area))
+        ::PatBlt(memory.get(), 0, 0, width, height, BLACKNESS);
+    if (onScreen && !::BitBlt(memory.get(), visible.left - area.left, visible.top - area.top,
+                              visible.right - visible.left, visible.bottom - visible.top, screen.get(),
+                              visible.left, visible.top, SRCCOPY))
+        return {};
+    return bitmap;
 }
 
 platform::UniqueBitmap DuplicateBitmap(HBITMAP source) {

@@ -14,4 +14,14 @@ set(VANTREL_E2E_CASES
     about_box
     about_version_cached
     about_version_retry
+    panel_docking
+    panel_capture_picture
+    panel_capture_off_screen
+    panel_refusals
+    panel_copy
+    panel_clipboard_busy
+    panel_capture_to_clipboard
+    panel_resize_refusal
+    panel_esc
+    panel_cycle_memory
 )

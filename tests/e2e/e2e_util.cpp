@@ -792,7 +792,16 @@ std::string colourText(uint32_t rgb) {
     return buf;
 }
 
-uint32_t patternColour(int x, int y) {
+uint32_t patternColour(int x, int y, int variant) {
+    if (variant == 1) {
+        if ((x + 2 * y) % 9 == 0)
+            return 0x010000; // the frame's key colour
+        uint32_t r = static_cast<uint32_t>(x * 3 + y) & 0xFF, g = static_cast<uint32_t>(y * 11) & 0xFF;
+        uint32_t b = (static_cast<uint32_t>(x * 13) & 0xFF) | 0x40;
+        return (r << 16) | (g << 8) | b;
+    }
+    if (variant == 2)
+        return ~patternColour(x, y, 0) & 0xFFFFFF;
     uint32_t r = static_cast<uint32_t>(x * 7) & 0xFF;
     uint32_t g = static_cast<uint32_t>(y * 5) & 0xFF;
     uint32_t b = static_cast<uint32_t>(x ^ y) & 0xFF;
@@ -823,7 +832,8 @@ LRESULT CALLBACK patternProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         std::vector<uint32_t> bits(static_cast<size_t>(rc.right) * rc.bottom);
         for (int y = 0; y < rc.bottom; ++y)
             for (int x = 0; x < rc.right; ++x)
-                bits[static_cast<size_t>(y) * rc.right + x] = patternColour(x, y);
+                bits[static_cast<size_t>(y) * rc.right + x] =
+                    patternColour(x, y, static_cast<int>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
         SetDIBitsToDevice(dc, 0, 0, rc.right, rc.bottom, 0, 0, 0, rc.bottom, bits.data(), &bi,
                           DIB_RGB_COLORS);
         EndPaint(hwnd, &ps);
@@ -836,7 +846,7 @@ LRESULT CALLBACK patternProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 } // namespace
 
-PatternWindow::PatternWindow(const RECT& screenRect) : rect_(screenRect) {
+PatternWindow::PatternWindow(const RECT& screenRect, int variant) : rect_(screenRect), variant_(variant) {
     Handle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     HANDLE readyEvent = ready.get();
     thread_ = std::thread([this, readyEvent] {
@@ -851,6 +861,8 @@ PatternWindow::PatternWindow(const RECT& screenRect) : rect_(screenRect) {
                                  rect_.bottom - rect_.top, nullptr, nullptr, wc.hInstance, nullptr);
         threadId_ = GetCurrentThreadId();
         hwnd_ = w;
+        if (w)
+            SetWindowLongPtrW(w, GWLP_USERDATA, variant_);
         if (w) {
             ShowWindow(w, SW_SHOWNOACTIVATE);
             UpdateWindow(w);
@@ -870,6 +882,13 @@ PatternWindow::PatternWindow(const RECT& screenRect) : rect_(screenRect) {
         fail("could not create the pattern window");
     }
     sayKey("pattern_window", hex(hwnd_) + " " + rectText(rect_));
+}
+
+void PatternWindow::setVariant(int variant) {
+    variant_ = variant;
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, variant);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Sleep(100); // let the X server show the new pixels
 }
 
 PatternWindow::~PatternWindow() {

@@ -269,12 +269,13 @@ Pixels captureScreen(const RECT& area);
 bool saveScreenBmp(const std::wstring& path);
 std::string colourText(uint32_t rgb);
 
-// A non-topmost borderless window of this driver (own thread) painted with patternColour(x, y) in its own
-// coordinates; it never becomes active.
-uint32_t patternColour(int x, int y);
+// A non-topmost borderless window of this driver (own thread) painted with patternColour(x, y, variant) in its
+// own coordinates; it never becomes active. Variant 0 never holds the frame's key colour; variant 1 sprinkles
+// key-coloured pixels (RGB(1,0,0)) among its others; variant 2 differs from both everywhere.
+uint32_t patternColour(int x, int y, int variant = 0);
 class PatternWindow {
 public:
-    explicit PatternWindow(const RECT& screenRect);
+    explicit PatternWindow(const RECT& screenRect, int variant = 0);
     ~PatternWindow();
     PatternWindow(const PatternWindow&) = delete;
     PatternWindow& operator=(const PatternWindow&) = delete;
@@ -282,11 +283,15 @@ public:
     const RECT& rect() const { return rect_; }
     // Colour expected on screen at a screen point covered by this window.
     uint32_t expectedAt(int screenX, int screenY) const {
-        return patternColour(screenX - rect_.left, screenY - rect_.top);
+        return patternColour(screenX - rect_.left, screenY - rect_.top, variant_);
     }
+    // Repaints the window with another variant and waits until the paint is done.
+    void setVariant(int variant);
+    int variant() const { return variant_; }
 
 private:
     RECT rect_;
+    int variant_ = 0;
     HWND hwnd_ = nullptr;
     DWORD threadId_ = 0;
     std::thread thread_;

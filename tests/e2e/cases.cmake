@@ -13,7 +13,8 @@ set(VANTREL_E2E_CASES
     keys_end_program
     about_box
     about_version_cached
-    about_version_retry
+    about_version_lookup_failed
+    about_version_text
     panel_docking
     panel_capture_picture
     panel_capture_off_screen
@@ -24,4 +25,5 @@ set(VANTREL_E2E_CASES
     panel_resize_refusal
     panel_esc
     panel_cycle_memory
+    panel_capture_failure
 )

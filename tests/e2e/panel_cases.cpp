@@ -518,3 +518,37 @@ const RegisterCase kPanelCases[] = {
 };
 
 } // namespace
+
+namespace {
+
+const wchar_t kCaptureFailed[] =
+    L"画面をキャプチャーできませんでした。\r\nキャプチャーする範囲を確かめてください.";
+
+// A capture whose bitmap cannot be made brings the windows back, holds no picture, leaves the frame
+// see-through and says so. A frame sized down to an empty client area gives such a capture here.
+void caseCaptureFailure() {
+    App app;
+    app.moveFrame(200, 200, 1, 1);
+    SIZE c = clientSize(app.frame);
+    sayKey("client_width", static_cast<long long>(c.cx));
+    sayKey("client_height", static_cast<long long>(c.cy));
+    if (c.cx > 0 && c.cy > 0)
+        skip("the frame keeps a client area of " + std::to_string(c.cx) + "x" + std::to_string(c.cy));
+    app.post(kCapture);
+    expectMessage(app, kCaptureFailed, "Capture that makes no bitmap");
+    check(IsWindowVisible(app.frame) && IsWindowVisible(app.panel), "the windows did not come back");
+    check(app.layered(), "the frame left the see-through look although nothing was captured");
+    app.moveFrame(100, 100, 500, 300);
+    PatternWindow pattern(patternArea(app), 1);
+    const RECT client = clientRectOnScreen(app.frame);
+    expectScreen(
+        client, [&](int x, int y) { return pattern.expectedAt(x, y); }, "see-through after the failure");
+    app.post(kCopy);
+    expectMessage(app, kNothingToCopy, "Copy after the failed capture");
+    app.run(kCapture); // a region that fits is captured as usual
+    waitCaptured(app);
+}
+
+const RegisterCase kCaptureFailureCases[] = {{"panel_capture_failure", caseCaptureFailure}};
+
+} // namespace

@@ -2,7 +2,9 @@
 
 #include "platform/dialog.h"
 
-#include <shlwapi.h>
+#include "platform/path_text.h"
+
+#include <string>
 
 namespace platform {
 
@@ -26,7 +28,7 @@ CWinApp* CWinApp::Current() noexcept {
 BOOL CWinApp::InitInstance() {
     // A restarted instance gets the same arguments, so a debug run comes back in debug mode.
     if (m_dwRestartManagerSupportFlags & kRestartSupport)
-        ::RegisterApplicationRestart(::PathGetArgsW(::GetCommandLineW()), 0);
+        ::RegisterApplicationRestart(std::wstring(CommandLineArguments(::GetCommandLineW())).c_str(), 0);
     return TRUE;
 }
 

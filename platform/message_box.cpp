@@ -2,20 +2,19 @@
 
 #include "platform/app.h"
 
-#include <shlwapi.h>
+#include "platform/path_text.h"
 
 namespace platform {
 
 int ShowMessage(HWND owner, const wchar_t* text) {
-    wchar_t caption[MAX_PATH] = L"";
-    ::GetModuleFileNameW(nullptr, caption, MAX_PATH);
-    ::PathStripPathW(caption);
-    ::PathRemoveExtensionW(caption);
+    wchar_t path[MAX_PATH] = L"";
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::wstring caption = FileStem(path);
     if (!owner) {
         if (CWinApp* app = CWinApp::Current())
             owner = app->MainWindowHandle();
     }
-    return ::MessageBoxW(owner, text, caption, MB_OK | MB_ICONEXCLAMATION);
+    return ::MessageBoxW(owner, text, caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 } // namespace platform

@@ -12,7 +12,6 @@ set(VANTREL_E2E_CASES
     debug_console_close
     keys_end_program
     about_box
-    about_version_cached
     about_version_lookup_failed
     about_version_text
     panel_docking

@@ -13,7 +13,6 @@ namespace {
 const wchar_t kBanner[] = L"********** Start Vantrel DEBUG MODE  *******";
 const wchar_t kDebugOn[] = L"DEBUG_MODE ON";
 const wchar_t kVersionText[] = L"Vantrel Ver.:1-0-1-105";
-const wchar_t kVersionLookupFailedText[] = L"Vantrel ";
 const char kStdoutLine[] = "DEBUGMODE ON";
 constexpr int kAboutTextId = 1000;
 constexpr WPARAM kAboutCommand = 0x0010;
@@ -516,51 +515,6 @@ void caseAboutBox() {
     expectEq("exit code", 0, p.exitCode());
 }
 
-// A private copy of vantrel.exe, so that renaming it never disturbs another case.
-struct PrivateCopy {
-    TempDir dir;
-    std::wstring exe = joinPath(dir.path(), L"vantrel.exe");
-    std::wstring renamed = joinPath(dir.path(), L"vantrel-renamed.exe");
-    PrivateCopy() {
-        check(CopyFileW(vantrelPath().c_str(), exe.c_str(), FALSE),
-              "could not copy vantrel.exe to " + narrow(exe) + ", error " + std::to_string(GetLastError()));
-    }
-    LaunchOptions launch() const {
-        LaunchOptions o;
-        o.exe = exe;
-        return o;
-    }
-};
-
-void caseAboutVersionCached() {
-    PrivateCopy copy;
-    Process p(copy.launch());
-    HWND frame = waitForFrame(p);
-    expectAbout(p, frame, kAboutCommand, kVersionText, "before the rename");
-    RenamedFile gone(copy.exe, copy.renamed);
-    check(!fileExists(copy.exe), "the exe is still found under its old name after the rename");
-    expectAbout(p, frame, kAboutCommand, kVersionText, "after the exe was renamed");
-    closeOrFail(p, "");
-}
-
-// A lookup that fails shows the name alone and is tried again at the next opening. Wine answers version
-// queries on a running exe from its loaded image, so there the rename cannot make the lookup fail: the case
-// is skipped.
-void caseAboutVersionRetry() {
-    PrivateCopy copy;
-    Process p(copy.launch());
-    HWND frame = waitForFrame(p);
-    RenamedFile gone(copy.exe, copy.renamed);
-    std::wstring text = aboutText(p, frame, kAboutCommand, nullptr, "while the exe is renamed");
-    if (text == kVersionText)
-        skip("the version lookup still succeeds with the exe renamed (this system reads the running image); "
-             "a failed lookup cannot be produced here");
-    expectEq("About text while the exe is renamed", kVersionLookupFailedText, text);
-    gone.restore();
-    expectAbout(p, frame, kAboutCommand, kVersionText, "after the name was restored");
-    closeOrFail(p, "");
-}
-
 // ---------------------------------------------------------------- cases and modes
 
 const RegisterCase kFrameCases[] = {
@@ -575,8 +529,6 @@ const RegisterCase kFrameCases[] = {
     {"debug_console_close", caseDebugConsoleClose},
     {"keys_end_program", caseKeysEndProgram},
     {"about_box", caseAboutBox},
-    {"about_version_cached", caseAboutVersionCached},
-    {"about_version_retry", caseAboutVersionRetry},
 };
 
 int runCase(const Case& c) {

@@ -1,6 +1,7 @@
 #include "about/version_info.h"
 
 #include "about/version_text.h"
+#include "platform/late_bound.h"
 
 #include <windows.h>
 
@@ -27,14 +28,9 @@ struct VersionApi {
 private:
     static VersionApi Bind() {
         VersionApi api;
-        if (HMODULE dll = ::LoadLibraryW(L"version.dll")) {
-            api.infoSize = reinterpret_cast<decltype(infoSize)>(
-                reinterpret_cast<void*>(::GetProcAddress(dll, "GetFileVersionInfoSizeW")));
-            api.info = reinterpret_cast<decltype(info)>(
-                reinterpret_cast<void*>(::GetProcAddress(dll, "GetFileVersionInfoW")));
-            api.query = reinterpret_cast<decltype(query)>(
-                reinterpret_cast<void*>(::GetProcAddress(dll, "VerQueryValueW")));
-        }
+        api.infoSize = platform::LateBound<decltype(infoSize)>(L"version.dll", "GetFileVersionInfoSizeW");
+        api.info = platform::LateBound<decltype(info)>(L"version.dll", "GetFileVersionInfoW");
+        api.query = platform::LateBound<decltype(query)>(L"version.dll", "VerQueryValueW");
         return api;
     }
 };

@@ -20,5 +20,13 @@ inline constexpr wchar_t kCaptureFailedText[] = L"画面をキャプチャーで
 inline constexpr wchar_t kClipboardBusyText[] = L"クリップボードを開けませんでした。\r\n"
                                                 L"他のアプリケーションが使用中です.";
 inline constexpr wchar_t kClipboardRefusedText[] = L"クリップボードに画像をコピーできませんでした.";
+inline constexpr wchar_t kSaveNoEncoderText[] = L"この拡張子では保存できません。\r\n"
+                                                L"拡張子を .bmp .gif .jpg .png のいずれかにしてください.";
+inline constexpr wchar_t kSaveFailedText[] = L"画像を保存できませんでした。\r\n"
+                                             L"保存先のフォルダーと書き込み権限を確かめてください.";
+
+// The save dialog's file types, the first one selected.
+inline constexpr wchar_t kSaveFilter[] =
+    L"BMP(*.bmp)|*.bmp|GIF(*.gif)|*.gif|JPG(*.jpg)|*.jpg|PNG(*.png)|*.png||";
 
 } // namespace panel

@@ -2,8 +2,11 @@
 
 #include "frame/vantrel_dlg.h"
 #include "panel/capture_cycle.h"
+#include "panel/picture_file.h"
 #include "panel/screen_copy.h"
 #include "platform/message_box.h"
+#include "platform/path_text.h"
+#include "platform/save_dialog.h"
 #include "res/resource.h"
 
 namespace {
@@ -124,10 +127,31 @@ void COperationDlg::OnCopy() {
                          : platform::ClipboardResult::Refused);
 }
 
-// Called for Save.
+// Called for Save: asks for a file name and writes the held picture in the format its extension
+// selects. A cancelled dialog says nothing; a save that writes nothing says so. The picture and the
+// panel's state never change.
 void COperationDlg::OnSave() {
     if (!Permitted(m_hWnd, panel::Command::Save, m_bCaptured != 0))
         return;
+    platform::SaveDialogSettings settings;
+    settings.defaultExtension = L"bmp";
+    settings.initialName = L"無題";
+    settings.types = platform::ParseFileFilter(panel::kSaveFilter);
+    // The dialog is modal to the panel; the frame is held still while it is up.
+    HWND frame = ::GetParent(m_hWnd);
+    const bool frameWasEnabled = frame && ::IsWindowEnabled(frame);
+    if (frameWasEnabled)
+        ::EnableWindow(frame, FALSE);
+    const std::optional<std::wstring> path = platform::AskSavePath(m_hWnd, settings);
+    if (frameWasEnabled)
+        ::EnableWindow(frame, TRUE);
+    if (!path)
+        return;
+    switch (panel::SavePictureFile(m_bmpCapture.get(), *path)) {
+    case panel::SaveOutcome::Saved: break;
+    case panel::SaveOutcome::NoEncoder: platform::ShowMessage(m_hWnd, panel::kSaveNoEncoderText); break;
+    case panel::SaveOutcome::Failed: platform::ShowMessage(m_hWnd, panel::kSaveFailedText); break;
+    }
 }
 
 // Called when Right Pos is ticked or unticked: docks the panel on the chosen side at once.

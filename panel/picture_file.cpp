@@ -1,0 +1,57 @@
+#include "panel/picture_file.h"
+
+#include "panel/encoder_choice.h"
+#include "platform/gdiplus_image.h"
+
+#include <vector>
+
+namespace panel {
+
+namespace {
+
+// The folder part of a path, for a temporary file beside the target.
+std::wstring FolderOf(const std::wstring& path) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash + 1);
+}
+
+// Removes the temporary file unless it has been moved into place.
+struct TemporaryFile {
+    std::wstring path;
+    ~TemporaryFile() {
+        if (!path.empty())
+            ::DeleteFileW(path.c_str());
+    }
+};
+
+} // namespace
+
+SaveOutcome SavePictureFile(HBITMAP picture, const std::wstring& path) {
+    platform::CImage image;
+    image.Attach(picture);
+    SaveOutcome outcome = SaveOutcome::Failed;
+    if (const auto encoders = image.Encoders()) {
+        std::vector<std::wstring> lists;
+        for (const platform::ImageEncoder& encoder : *encoders)
+            lists.push_back(encoder.extensions);
+        const auto chosen = ChooseEncoder(lists, path);
+        if (!chosen) {
+            outcome = SaveOutcome::NoEncoder;
+        } else {
+            wchar_t temporary[MAX_PATH] = L"";
+            if (::GetTempFileNameW(FolderOf(path).c_str(), L"vtl", 0, temporary)) {
+                TemporaryFile written{temporary};
+                if (image.Save(written.path, (*encoders)[*chosen]) &&
+                    ::MoveFileExW(written.path.c_str(), path.c_str(),
+                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+                    written.path.clear();
+                    outcome = SaveOutcome::Saved;
+                }
+            }
+        }
+    }
+    image.Detach();
+    return outcome;
+}
+
+} // namespace panel

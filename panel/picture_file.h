@@ -1,0 +1,21 @@
+#pragma once
+// Writes the held picture to an image file in the format its extension selects.
+
+#include <windows.h>
+
+#include <string>
+
+namespace panel {
+
+enum class SaveOutcome {
+    Saved,
+    NoEncoder, // no encoder lists the name's extension; nothing written
+    Failed,    // GDI+ unavailable, or the file could not be written; an existing file is left intact
+};
+
+// Written beside the target under a temporary name first and then moved over it, so a failed write
+// leaves no half-written file and an existing file stays whole until the new one is complete.
+// The picture is lent to the encoder, never copied or deleted.
+SaveOutcome SavePictureFile(HBITMAP picture, const std::wstring& path);
+
+} // namespace panel

@@ -1,0 +1,65 @@
+#include "panel/encoder_choice.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// GDI+'s own list, in its order.
+const std::vector<std::wstring> kEncoders = {
+    L"*.BMP;*.DIB;*.RLE", L"*.JPG;*.JPEG;*.JPE;*.JFIF", L"*.GIF", L"*.TIF;*.TIFF", L"*.PNG",
+};
+
+TEST(EncoderChoice, ByExtensionWithoutRegardToCase) {
+    struct Case {
+        const wchar_t* path;
+        std::optional<std::size_t> encoder;
+    };
+    const Case cases[] = {
+        {L"C:\\x\\a.bmp", 0},
+        {L"C:\\x\\a.dib", 0},
+        {L"C:\\x\\a.RLE", 0},
+        {L"C:\\x\\a.jpg", 1},
+        {L"C:\\x\\a.Jpeg", 1},
+        {L"C:\\x\\a.gif", 2},
+        {L"C:\\x\\E.PNG", 4},
+        {L"C:\\x\\a.png", 4},
+        {L"C:\\x\\file.tar.gz", std::nullopt},
+        {L"C:\\x\\notes.txt", std::nullopt},
+        {L"C:\\x\\noextension", std::nullopt},
+        {L"C:\\x.png\\noextension", std::nullopt}, // a dot in a folder name is no extension
+        {L"C:\\x\\trailingdot.", std::nullopt},
+        {L"C:\\x\\a.pngx", std::nullopt},
+        {L"Z:\\tmp\\画像.png", 4},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(panel::ChooseEncoder(kEncoders, c.path), c.encoder) << c.path;
+}
+
+TEST(EncoderChoice, SeparatorsNeverMakeEmptyItems) {
+    const std::vector<std::wstring> lists = {L";;*.AAA;;;*.BBB;", L";", L"", L"*.CCC"};
+    EXPECT_EQ(panel::ChooseEncoder(lists, L"x.aaa"), 0u);
+    EXPECT_EQ(panel::ChooseEncoder(lists, L"x.bbb"), 0u);
+    EXPECT_EQ(panel::ChooseEncoder(lists, L"x.ccc"), 3u);
+    EXPECT_EQ(panel::ChooseEncoder(lists, L"x"), std::nullopt);
+    EXPECT_EQ(panel::ChooseEncoder(lists, L"x."), std::nullopt);
+}
+
+TEST(EncoderChoice, FirstEncoderWins) {
+    const std::vector<std::wstring> lists = {L"*.ONE;*.PNG", L"*.PNG"};
+    EXPECT_EQ(panel::ChooseEncoder(lists, L"a.png"), 0u);
+}
+
+TEST(EncoderChoice, OnlyAsciiLettersIgnoreCase) {
+    EXPECT_TRUE(panel::SameExtension(L".PnG", L".png"));
+    EXPECT_FALSE(panel::SameExtension(L".ＰＮＧ", L".ｐｎｇ")); // full-width letters compare exactly
+    EXPECT_FALSE(panel::SameExtension(L".png", L".pn"));
+}
+
+TEST(EncoderChoice, PathExtension) {
+    EXPECT_EQ(panel::PathExtension(L"*.BMP"), L".BMP");
+    EXPECT_EQ(panel::PathExtension(L"C:\\a.b\\c"), L"");
+    EXPECT_EQ(panel::PathExtension(L"c.tar.gz"), L".gz");
+    EXPECT_EQ(panel::PathExtension(L".hidden"), L".hidden");
+}
+
+} // namespace

@@ -161,15 +161,18 @@ void COperationDlg::OnRightPos() {
         frame->PlacePanel();
 }
 
-// A press on the panel's caption drags the frame, which the panel follows. Once the forwarded drag
-// has ended the button is up: the panel's own press is then not passed on (it would start a move
-// with no button held and the panel would stick to the pointer); the panel is activated instead.
+// A press on the panel's caption drags the frame, which the panel follows. A press handled after the
+// button is already up (a quick click, or the end of the forwarded drag) is not passed on to any
+// window: default handling would start a move with no button held and the window would stick to the
+// pointer. The panel is activated instead, so its tooltips keep working.
 LRESULT COperationDlg::OnNcLButtonDown(WPARAM hitTest, LPARAM point) {
     if (hitTest == HTCAPTION) {
         if (CVantrelDlg* frame = Frame()) {
-            ::SendMessageW(frame->GetSafeHwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
             const int button = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
-            if (!(::GetAsyncKeyState(button) & 0x8000)) {
+            auto held = [button] { return (::GetAsyncKeyState(button) & 0x8000) != 0; };
+            if (held())
+                ::SendMessageW(frame->GetSafeHwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+            if (!held()) {
                 ::SetActiveWindow(m_hWnd);
                 return 0;
             }

@@ -25,4 +25,7 @@ set(VANTREL_E2E_CASES
     panel_esc
     panel_cycle_memory
     panel_capture_failure
+    x11_panel_caption_drag
+    x11_panel_caption_quick_click
+    x11_clipboard_image
 )

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace e2e {
@@ -526,6 +527,49 @@ std::vector<std::pair<std::string, std::string>> parseLines(const std::string& o
     return out;
 }
 
+namespace {
+std::string readUnixFile(const std::wstring& path) {
+    std::string data;
+    Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr));
+    if (!file)
+        return data;
+    char buf[4096];
+    DWORD got = 0;
+    while (ReadFile(file.get(), buf, sizeof buf, &got, nullptr) && got > 0)
+        data.append(buf, got);
+    return data;
+}
+} // namespace
+
+long long unixAnonymousKb(const std::string& exeName) {
+    wchar_t prefixBuf[1024] = L"";
+    GetEnvironmentVariableW(L"WINEPREFIX", prefixBuf, 1024);
+    const std::string wantedPrefix = "WINEPREFIX=" + narrow(prefixBuf);
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &fd);
+    if (find == INVALID_HANDLE_VALUE)
+        return -1;
+    long long result = -1;
+    do {
+        if (fd.cFileName[0] < L'0' || fd.cFileName[0] > L'9')
+            continue;
+        const std::wstring dir = std::wstring(L"Z:\\proc\\") + fd.cFileName + L"\\";
+        std::string cmdline = readUnixFile(dir + L"cmdline");
+        if (cmdline.find(exeName) == std::string::npos)
+            continue;
+        const std::string env = std::string(1, '\0') + readUnixFile(dir + L"environ");
+        if (env.find(std::string(1, '\0') + wantedPrefix + std::string(1, '\0')) == std::string::npos)
+            continue;
+        std::string status = readUnixFile(dir + L"status");
+        size_t line = status.find("RssAnon:");
+        if (line != std::string::npos)
+            result = std::atoll(status.c_str() + line + 8);
+    } while (FindNextFileW(find, &fd));
+    FindClose(find);
+    return result;
+}
+
 // ---------------------------------------------------------------- windows
 
 const wchar_t* const kAboutCaption = L"バージョン情報 Vantrel";
@@ -934,6 +978,178 @@ bool bringToFront(HWND hwnd, DWORD ms) {
             return GetForegroundWindow() == hwnd;
         },
         ms, 100);
+}
+
+// ---------------------------------------------------------------- native Linux tools
+
+std::string unixPath(const std::wstring& windowsPath) {
+    using ToUnix = char* (*)(LPCWSTR);
+    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix)
+        skip("not running under Wine (no wine_get_unix_file_name): there are no native tools to run");
+    char* unix = toUnix(windowsPath.c_str());
+    check(unix != nullptr, "no Unix path for " + narrow(windowsPath));
+    std::string out = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return out;
+}
+
+void writeFile(const std::wstring& path, const std::string& bytes) {
+    Handle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    check(file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+              written == bytes.size(),
+          "could not write " + narrow(path));
+}
+
+std::string readFile(const std::wstring& path) {
+    Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string bytes;
+    if (!file)
+        return bytes;
+    char buf[65536];
+    DWORD got = 0;
+    while (ReadFile(file.get(), buf, sizeof buf, &got, nullptr) && got)
+        bytes.append(buf, got);
+    return bytes;
+}
+
+UnixResult runUnix(const std::string& command, int seconds) {
+    TempDir dir;
+    const std::string where = unixPath(dir.path());
+    writeFile(joinPath(dir.path(), L"cmd.sh"), command + "\n");
+    // The job lets go of the driver's own output (ctest's pipe) first, so that nothing it leaves running
+    // can hold that open.
+    writeFile(joinPath(dir.path(), L"job.sh"), "exec </dev/null >/dev/null 2>&1\n"
+                                               "cd '" +
+                                                   where +
+                                                   "' || exit 1\n"
+                                                   "timeout -k 1 " +
+                                                   std::to_string(seconds) +
+                                                   " /bin/sh ./cmd.sh >out 2>err\n"
+                                                   "echo $? >rc.tmp\n"
+                                                   "mv rc.tmp rc\n");
+    static const std::wstring shell = toWindowsPath(L"/bin/sh");
+    std::wstring commandLine = L"sh \"" + widen(where) + L"/job.sh\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(shell.c_str(), commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                        nullptr, &si, &pi))
+        fail("CreateProcessW(" + narrow(shell) + ") failed, error " + std::to_string(GetLastError()) +
+             ": Wine did not start the Unix shell");
+    // A Unix program comes back without handles; close any all the same.
+    if (pi.hThread)
+        CloseHandle(pi.hThread);
+    if (pi.hProcess)
+        CloseHandle(pi.hProcess);
+    const std::wstring rc = joinPath(dir.path(), L"rc");
+    check(waitFor([&] { return fileExists(rc); }, static_cast<DWORD>(seconds + 5) * 1000, 5),
+          "the Unix command did not finish: " + command);
+    UnixResult r;
+    r.exitCode = std::atoi(readFile(rc).c_str());
+    r.out = readFile(joinPath(dir.path(), L"out"));
+    r.err = readFile(joinPath(dir.path(), L"err"));
+    return r;
+}
+
+UnixResult runUnixOk(const std::string& command) {
+    UnixResult r = runUnix(command);
+    if (r.exitCode != 0)
+        fail("`" + command + "` ended with " + std::to_string(r.exitCode) + "; stderr " + quotedBytes(r.err));
+    return r;
+}
+
+// ---------------------------------------------------------------- vantrel's windows
+
+App::App(const std::wstring& exe)
+    : process([&] {
+          LaunchOptions o;
+          o.exe = exe;
+          return o;
+      }()) {
+    const size_t slash = exe.find_last_of(L"\\/");
+    caption_ = slash == std::wstring::npos ? exe : exe.substr(slash + 1);
+    const size_t dot = caption_.rfind(L'.');
+    if (dot != std::wstring::npos && dot != 0)
+        caption_.erase(dot);
+    frame = waitForFrame(process);
+    waitFor([&] {
+        for (HWND w : topLevelWindows(process.pid()))
+            if (windowText(w) == L"Operation")
+                panel = w;
+        return panel != nullptr;
+    });
+    check(panel != nullptr, "the operation panel did not appear");
+    check(GetWindow(panel, GW_OWNER) == frame, "the panel is not owned by the frame");
+}
+
+App::~App() {
+    if (!process.closeProperly())
+        noteCleanupFailure("vantrel did not end after WM_CLOSE to its windows");
+}
+
+HWND App::button(int id) const {
+    HWND b = GetDlgItem(panel, id);
+    check(b != nullptr, "the panel has no control " + std::to_string(id));
+    return b;
+}
+
+void App::run(int id) const {
+    check(sendMessageTimeout(panel, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(panel, id)), 15000),
+          "command " + std::to_string(id) + " did not finish");
+}
+
+void App::post(int id) const {
+    PostMessageW(button(id), BM_CLICK, 0, 0);
+}
+
+bool App::layered() const {
+    return (GetWindowLongW(frame, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+}
+
+void App::moveFrame(int x, int y, int width, int height) const {
+    check(SetWindowPos(frame, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE),
+          "SetWindowPos on the frame failed");
+}
+
+void expectMessage(const App& app, const wchar_t* text, const std::string& when) {
+    HWND box = nullptr;
+    waitFor([&] {
+        for (HWND w : topLevelWindows(app.process.pid()))
+            if (w != app.frame && w != app.panel && GetDlgItem(w, 0xFFFF))
+                box = w;
+        return box != nullptr;
+    });
+    check(box != nullptr, when + ": no message box appeared; windows of vantrel:" +
+                              describeWindows(app.process.pid()));
+    expectEq(when + ": message box caption", app.messageCaption(), windowText(box));
+    expectEq(when + ": message text", std::wstring(text), windowText(GetDlgItem(box, 0xFFFF)));
+    PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    check(waitFor([&] { return !IsWindow(box); }), when + ": the message box did not close with OK");
+}
+
+void expectNoMessage(const App& app, const std::string& when) {
+    Sleep(300);
+    for (HWND w : topLevelWindows(app.process.pid()))
+        check(w == app.frame || w == app.panel,
+              when + ": an unexpected window appeared: " + quoted(windowText(w)));
+}
+
+RECT patternArea(const App& app) {
+    RECT f = windowRect(app.frame), p = windowRect(app.panel), both;
+    UnionRect(&both, &f, &p);
+    InflateRect(&both, 60, 60);
+    return both;
+}
+
+void waitCaptured(const App& app) {
+    check(waitFor([&] { return !app.layered() && IsWindowVisible(app.frame) && IsWindowVisible(app.panel); }),
+          "the frame did not come back in the picture look");
 }
 
 } // namespace e2e

@@ -214,6 +214,11 @@ HelperResult runHelper(const std::wstring& arguments, DWORD ms = kWaitMs);
 // key=value lines of a helper's output, in order.
 std::vector<std::pair<std::string, std::string>> parseLines(const std::string& output);
 
+// Anonymous resident memory (RssAnon, KB) of the Unix process behind the one Wine process of this prefix
+// whose command line names exeName; -1 when not found. Wine allocates GDI bitmaps on its Unix side, where
+// the Windows memory counters do not see them.
+long long unixAnonymousKb(const std::string& exeName);
+
 // ---------------------------------------------------------------- windows
 
 std::wstring windowText(HWND hwnd);
@@ -303,5 +308,87 @@ private:
 void pressChord(const std::vector<WORD>& keys);
 // Brings a window to the foreground and waits until it is.
 bool bringToFront(HWND hwnd, DWORD ms = 5000);
+
+// ---------------------------------------------------------------- native Linux tools
+
+// The Unix path Wine maps a Windows path to; skips the case when not running under Wine.
+std::string unixPath(const std::wstring& windowsPath);
+void writeFile(const std::wstring& path, const std::string& bytes);
+// The whole file; empty when it cannot be read.
+std::string readFile(const std::wstring& path);
+
+struct UnixResult {
+    int exitCode = -1;
+    std::string out, err;
+};
+// Runs a shell command line on the Unix side (xdotool, xclip, ImageMagick) and waits for it; it is killed
+// after `seconds`. Wine starts a Unix program given its drive path (Z:\bin\sh) but gives back no process
+// handle and does not carry a pipe's data, so the command runs from a small shell script that leaves its
+// output and exit code in files of a temporary folder.
+UnixResult runUnix(const std::string& command, int seconds = 15);
+// As runUnix; fails the case unless the command ends with 0.
+UnixResult runUnixOk(const std::string& command);
+
+// ---------------------------------------------------------------- vantrel's windows
+
+// vantrel (or a copy of it under another name) with its frame and panel found. Destroying it ends the
+// program properly.
+struct App {
+    Process process;
+    HWND frame = nullptr;
+    HWND panel = nullptr;
+
+    explicit App(const std::wstring& exe = vantrelPath());
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    HWND button(int id) const;
+    // Runs a command to its end (the panel's handler returns before SendMessage does).
+    void run(int id) const;
+    // Starts a command that is expected to open a modal window, without waiting for it.
+    void post(int id) const;
+    bool layered() const;
+    void moveFrame(int x, int y, int width, int height) const;
+    // The caption of the program's message boxes: its file name without extension.
+    const std::wstring& messageCaption() const { return caption_; }
+
+private:
+    std::wstring caption_;
+};
+
+// The message box vantrel shows: a new #32770 window captioned messageCaption() with the text in static
+// 65535. Checks the text, presses OK and waits until the box is gone.
+void expectMessage(const App& app, const wchar_t* text, const std::string& when);
+// No window of vantrel besides the frame and the panel is open.
+void expectNoMessage(const App& app, const std::string& when);
+// A pattern window's place: under the frame and the panel, and far beyond them.
+RECT patternArea(const App& app);
+// Waits until a capture has finished and both windows are back in the picture look.
+void waitCaptured(const App& app);
+
+// Compares the screen over rect (clipped to the screen) with expected(x, y); polls while the screen settles.
+template <class Expected> void expectScreen(const RECT& rect, Expected expected, const std::string& what) {
+    RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, area;
+    check(IntersectRect(&area, &rect, &screen), what + ": the area is off the screen");
+    long bad = 0;
+    std::string first;
+    bool same = waitFor(
+        [&] {
+            Pixels px = captureScreen(area);
+            bad = 0;
+            for (int y = 0; y < px.height; ++y)
+                for (int x = 0; x < px.width; ++x) {
+                    uint32_t want = expected(area.left + x, area.top + y), got = px.at(x, y);
+                    if (got != want && bad++ == 0)
+                        first = "(" + std::to_string(area.left + x) + "," + std::to_string(area.top + y) +
+                                ") expected " + colourText(want) + " got " + colourText(got);
+                }
+            return bad == 0;
+        },
+        5000, 100);
+    if (!same)
+        fail(what + ": " + std::to_string(bad) + " pixels differ, first at " + first);
+}
 
 } // namespace e2e

@@ -24,101 +24,6 @@ const wchar_t kNothingToCopy[] = L"現在キャプチャイメージを保持し
 const wchar_t kNothingToSave[] = L"現在キャプチャー中の画像はありません.";
 const wchar_t kClipboardBusy[] = L"クリップボードを開けませんでした。\r\n他のアプリケーションが使用中です.";
 
-// vantrel with its frame and panel found.
-struct App {
-    Process process;
-    HWND frame = nullptr;
-    HWND panel = nullptr;
-
-    App() : process(launch()) {
-        frame = waitForFrame(process);
-        waitFor([&] {
-            for (HWND w : topLevelWindows(process.pid()))
-                if (windowText(w) == L"Operation")
-                    panel = w;
-            return panel != nullptr;
-        });
-        check(panel != nullptr, "the operation panel did not appear");
-        check(GetWindow(panel, GW_OWNER) == frame, "the panel is not owned by the frame");
-    }
-    ~App() {
-        if (!process.closeProperly())
-            noteCleanupFailure("vantrel did not end after WM_CLOSE to its windows");
-    }
-    static LaunchOptions launch() {
-        LaunchOptions o;
-        o.exe = vantrelPath();
-        return o;
-    }
-    HWND button(int id) const {
-        HWND b = GetDlgItem(panel, id);
-        check(b != nullptr, "the panel has no control " + std::to_string(id));
-        return b;
-    }
-    // Runs a command to its end (the panel's handler returns before SendMessage does).
-    void run(int id) const {
-        check(sendMessageTimeout(panel, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                                 reinterpret_cast<LPARAM>(GetDlgItem(panel, id)), 15000),
-              "command " + std::to_string(id) + " did not finish");
-    }
-    // Starts a command that is expected to show a message box, without waiting for it.
-    void post(int id) const { PostMessageW(button(id), BM_CLICK, 0, 0); }
-    bool layered() const { return (GetWindowLongW(frame, GWL_EXSTYLE) & WS_EX_LAYERED) != 0; }
-    void moveFrame(int x, int y, int width, int height) const {
-        check(SetWindowPos(frame, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE),
-              "SetWindowPos on the frame failed");
-    }
-};
-
-// The message box vantrel shows: a new #32770 window captioned "vantrel" with the text in static 65535.
-// Checks the text, presses OK and waits until the box is gone.
-void expectMessage(const App& app, const wchar_t* text, const std::string& when) {
-    HWND box = nullptr;
-    waitFor([&] {
-        for (HWND w : topLevelWindows(app.process.pid()))
-            if (w != app.frame && w != app.panel && GetDlgItem(w, 0xFFFF))
-                box = w;
-        return box != nullptr;
-    });
-    check(box != nullptr, when + ": no message box appeared");
-    expectEq(when + ": message box caption", std::wstring(L"vantrel"), windowText(box));
-    expectEq(when + ": message text", std::wstring(text), windowText(GetDlgItem(box, 0xFFFF)));
-    PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-    check(waitFor([&] { return !IsWindow(box); }), when + ": the message box did not close with OK");
-}
-
-// No message box of vantrel is open.
-void expectNoMessage(const App& app, const std::string& when) {
-    Sleep(300);
-    for (HWND w : topLevelWindows(app.process.pid()))
-        check(w == app.frame || w == app.panel,
-              when + ": an unexpected window appeared: " + quoted(windowText(w)));
-}
-
-// Compares the screen over rect (clipped to the screen) with expected(x, y); polls while the screen settles.
-template <class Expected> void expectScreen(const RECT& rect, Expected expected, const std::string& what) {
-    RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, area;
-    check(IntersectRect(&area, &rect, &screen), what + ": the area is off the screen");
-    long bad = 0;
-    std::string first;
-    bool same = waitFor(
-        [&] {
-            Pixels px = captureScreen(area);
-            bad = 0;
-            for (int y = 0; y < px.height; ++y)
-                for (int x = 0; x < px.width; ++x) {
-                    uint32_t want = expected(area.left + x, area.top + y), got = px.at(x, y);
-                    if (got != want && bad++ == 0)
-                        first = "(" + std::to_string(area.left + x) + "," + std::to_string(area.top + y) +
-                                ") expected " + colourText(want) + " got " + colourText(got);
-                }
-            return bad == 0;
-        },
-        5000, 100);
-    if (!same)
-        fail(what + ": " + std::to_string(bad) + " pixels differ, first at " + first);
-}
-
 // The clipboard's CF_BITMAP as pixels; empty when there is none.
 Pixels clipboardBitmap() {
     Pixels px;
@@ -182,20 +87,6 @@ void expectClipboardPicture(const RECT& client, Expected expected, const std::st
             if (px.at(x, y) != expected(client.left + x, client.top + y))
                 ++bad;
     expectEq(what + ": clipboard pixels that differ from the screen captured", 0, bad);
-}
-
-// A pattern window under the frame and the panel, and far beyond them.
-RECT patternArea(const App& app) {
-    RECT f = windowRect(app.frame), p = windowRect(app.panel), both;
-    UnionRect(&both, &f, &p);
-    InflateRect(&both, 60, 60);
-    return both;
-}
-
-// The frame's client area on screen once a capture has finished and both windows are back.
-void waitCaptured(const App& app) {
-    check(waitFor([&] { return !app.layered() && IsWindowVisible(app.frame) && IsWindowVisible(app.panel); }),
-          "the frame did not come back in the picture look");
 }
 
 // ---------------------------------------------------------------- docking
@@ -481,26 +372,50 @@ void caseCycleMemory() {
     expectEq("client width", 1280, clientSize(app.frame).cx);
     expectEq("client height", 800, clientSize(app.frame).cy);
     Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, app.process.pid()));
-    auto privateBytes = [&] {
+    // Private bytes where the system counts bitmaps there; under Wine, which reports none and keeps GDI
+    // bitmaps on its Unix side, the Unix process's anonymous resident memory.
+    auto memory = [&] {
         PROCESS_MEMORY_COUNTERS_EX pmc{};
         pmc.cb = sizeof pmc;
         GetProcessMemoryInfo(process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
-        return static_cast<long long>(pmc.PrivateUsage);
+        if (pmc.PrivateUsage > 0)
+            return static_cast<long long>(pmc.PrivateUsage);
+        const long long kb = unixAnonymousKb("vantrel.exe");
+        check(kb >= 0, "cannot read the memory of vantrel's process");
+        return kb * 1024;
     };
-    auto cycle = [&] {
+    const long long before = memory();
+    app.run(kCapture);
+    const long long holding = memory();
+    app.run(kCopy);
+    app.run(kClear);
+    const long long first = memory();
+    // Under Wine the process settles within the first few dozen cycles (its clipboard and allocator keep
+    // a picture or two around) and then stays flat; a leak grows with every cycle from there on. The
+    // highest reading of cycles 26 to 50 is the settled level.
+    long long settled = first;
+    for (int i = 2; i <= 300; ++i) {
         app.run(kCapture);
         app.run(kCopy);
         app.run(kClear);
-    };
-    cycle();
-    const long long first = privateBytes();
-    for (int i = 1; i < 300; ++i)
-        cycle();
-    const long long last = privateBytes();
-    sayKey("private_bytes_after_first_cycle", first);
-    sayKey("private_bytes_after_300_cycles", last);
-    check(last - first < 5LL * 1024 * 1024,
-          "private memory grew by " + std::to_string((last - first) / 1024) + " KB over 299 cycles");
+        if (i > 25 && i <= 50)
+            settled = std::max(settled, memory());
+        if (i % 50 == 0)
+            sayKey(("memory_after_cycle_" + std::to_string(i)).c_str(), memory());
+    }
+    const long long last = memory();
+    sayKey("memory_before_first_capture", before);
+    sayKey("memory_holding_first_picture", holding);
+    sayKey("memory_after_first_cycle", first);
+    sayKey("memory_settled", settled);
+    sayKey("memory_after_300_cycles", last);
+    // The measure must see a held picture (4 MB), or the leak check below proves nothing.
+    check(holding - before >= 3LL * 1024 * 1024, "holding a 1280x800 picture raised memory by only " +
+                                                     std::to_string((holding - before) / 1024) + " KB");
+    check(last - settled < 5LL * 1024 * 1024,
+          "memory grew by " + std::to_string((last - settled) / 1024) + " KB over cycles 50 to 300");
+    check(last - first < 24LL * 1024 * 1024,
+          "memory grew by " + std::to_string((last - first) / 1024) + " KB after the first cycle");
     expectNoMessage(app, "after the cycles");
 }
 

@@ -28,4 +28,8 @@ set(VANTREL_E2E_CASES
     x11_panel_caption_drag
     x11_panel_caption_quick_click
     x11_clipboard_image
+    save_formats
+    save_classic_dialog
+    save_cancel_and_overwrite
+    save_write_failure
 )

@@ -1125,8 +1125,8 @@ void expectMessage(const App& app, const wchar_t* text, const std::string& when)
                 box = w;
         return box != nullptr;
     });
-    check(box != nullptr, when + ": no message box appeared; windows of vantrel:" +
-                              describeWindows(app.process.pid()));
+    check(box != nullptr,
+          when + ": no message box appeared; windows of vantrel:" + describeWindows(app.process.pid()));
     expectEq(when + ": message box caption", app.messageCaption(), windowText(box));
     expectEq(when + ": message text", std::wstring(text), windowText(GetDlgItem(box, 0xFFFF)));
     PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
@@ -1150,6 +1150,29 @@ RECT patternArea(const App& app) {
 void waitCaptured(const App& app) {
     check(waitFor([&] { return !app.layered() && IsWindowVisible(app.frame) && IsWindowVisible(app.panel); }),
           "the frame did not come back in the picture look");
+}
+
+void putClipboardText(const wchar_t* text) {
+    check(OpenClipboard(nullptr), "the driver could not open the clipboard");
+    EmptyClipboard();
+    size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    memcpy(GlobalLock(mem), text, bytes);
+    GlobalUnlock(mem);
+    SetClipboardData(CF_UNICODETEXT, mem);
+    CloseClipboard();
+}
+
+std::wstring clipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr))
+        return text;
+    if (HANDLE mem = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(GlobalLock(mem));
+        GlobalUnlock(mem);
+    }
+    CloseClipboard();
+    return text;
 }
 
 } // namespace e2e

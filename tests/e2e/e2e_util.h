@@ -274,9 +274,9 @@ Pixels captureScreen(const RECT& area);
 bool saveScreenBmp(const std::wstring& path);
 std::string colourText(uint32_t rgb);
 
-// A non-topmost borderless window of this driver (own thread) painted with patternColour(x, y, variant) in its
-// own coordinates; it never becomes active. Variant 0 never holds the frame's key colour; variant 1 sprinkles
-// key-coloured pixels (RGB(1,0,0)) among its others; variant 2 differs from both everywhere.
+// A non-topmost borderless window of this driver (own thread) painted with patternColour(x, y, variant) in
+// its own coordinates; it never becomes active. Variant 0 never holds the frame's key colour; variant 1
+// sprinkles key-coloured pixels (RGB(1,0,0)) among its others; variant 2 differs from both everywhere.
 uint32_t patternColour(int x, int y, int variant = 0);
 class PatternWindow {
 public:
@@ -328,6 +328,10 @@ struct UnixResult {
 UnixResult runUnix(const std::string& command, int seconds = 15);
 // As runUnix; fails the case unless the command ends with 0.
 UnixResult runUnixOk(const std::string& command);
+
+// Puts a text on the clipboard (so a command that must not touch the clipboard can be caught) and reads it.
+void putClipboardText(const wchar_t* text);
+std::wstring clipboardText();
 
 // ---------------------------------------------------------------- vantrel's windows
 

@@ -51,30 +51,6 @@ Pixels clipboardBitmap() {
     return px;
 }
 
-// Puts a text on the clipboard, so that a command that must not touch the clipboard can be caught.
-void putClipboardText(const wchar_t* text) {
-    check(OpenClipboard(nullptr), "the driver could not open the clipboard");
-    EmptyClipboard();
-    size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    memcpy(GlobalLock(mem), text, bytes);
-    GlobalUnlock(mem);
-    SetClipboardData(CF_UNICODETEXT, mem);
-    CloseClipboard();
-}
-
-std::wstring clipboardText() {
-    std::wstring text;
-    if (!OpenClipboard(nullptr))
-        return text;
-    if (HANDLE mem = GetClipboardData(CF_UNICODETEXT)) {
-        text = static_cast<const wchar_t*>(GlobalLock(mem));
-        GlobalUnlock(mem);
-    }
-    CloseClipboard();
-    return text;
-}
-
 // The clipboard holds a bitmap of the client area's size whose pixels are expected(screen x, y).
 template <class Expected>
 void expectClipboardPicture(const RECT& client, Expected expected, const std::string& what) {

@@ -20,90 +20,6 @@ constexpr int kCopy = 1004;
 
 // ---------------------------------------------------------------- native tools
 
-std::string unixPath(const std::wstring& windowsPath) {
-    using ToUnix = char* (*)(LPCWSTR);
-    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (!toUnix)
-        skip("not running under Wine (no wine_get_unix_file_name): there is no X server to drive");
-    char* unix = toUnix(windowsPath.c_str());
-    check(unix != nullptr, "no Unix path for " + narrow(windowsPath));
-    std::string out = unix;
-    HeapFree(GetProcessHeap(), 0, unix);
-    return out;
-}
-
-void writeFile(const std::wstring& path, const std::string& bytes) {
-    Handle file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    check(file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-              written == bytes.size(),
-          "could not write " + narrow(path));
-}
-
-std::string readFile(const std::wstring& path) {
-    Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string bytes;
-    if (!file)
-        return bytes;
-    char buf[65536];
-    DWORD got = 0;
-    while (ReadFile(file.get(), buf, sizeof buf, &got, nullptr) && got)
-        bytes.append(buf, got);
-    return bytes;
-}
-
-struct UnixResult {
-    int exitCode = -1;
-    std::string out, err;
-};
-
-// Runs a shell command line on the Unix side and waits for it; it is killed after `seconds`.
-UnixResult runUnix(const std::string& command, int seconds = 15) {
-    TempDir dir;
-    const std::string where = unixPath(dir.path());
-    writeFile(joinPath(dir.path(), L"cmd.sh"), command + "\n");
-    // The job lets go of the driver's own output (ctest's pipe) first, so that nothing it leaves running
-    // can hold that open.
-    std::string job = "exec </dev/null >/dev/null 2>&1\n";
-    job += "cd '" + where + "' || exit 1\n";
-    job += "timeout -k 1 " + std::to_string(seconds) + " /bin/sh ./cmd.sh >out 2>err\n";
-    job += "echo $? >rc.tmp\n";
-    job += "mv rc.tmp rc\n";
-    writeFile(joinPath(dir.path(), L"job.sh"), job);
-    static const std::wstring shell = toWindowsPath(L"/bin/sh");
-    std::wstring commandLine = L"sh \"" + widen(where) + L"/job.sh\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(shell.c_str(), commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
-                        nullptr, &si, &pi))
-        fail("CreateProcessW(" + narrow(shell) + ") failed, error " + std::to_string(GetLastError()) +
-             ": Wine did not start the Unix shell");
-    // A Unix program comes back without handles; close any all the same.
-    if (pi.hThread)
-        CloseHandle(pi.hThread);
-    if (pi.hProcess)
-        CloseHandle(pi.hProcess);
-    const std::wstring rc = joinPath(dir.path(), L"rc");
-    check(waitFor([&] { return fileExists(rc); }, static_cast<DWORD>(seconds + 5) * 1000, 5),
-          "the Unix command did not finish: " + command);
-    UnixResult r;
-    r.exitCode = std::atoi(readFile(rc).c_str());
-    r.out = readFile(joinPath(dir.path(), L"out"));
-    r.err = readFile(joinPath(dir.path(), L"err"));
-    return r;
-}
-
-UnixResult runUnixOk(const std::string& command) {
-    UnixResult r = runUnix(command);
-    if (r.exitCode != 0)
-        fail("`" + command + "` ended with " + std::to_string(r.exitCode) + "; stderr " + quotedBytes(r.err));
-    return r;
-}
-
 void xdotool(const std::string& arguments) {
     runUnixOk("/usr/bin/xdotool " + arguments);
 }
@@ -156,43 +72,6 @@ void click() {
 }
 
 // ---------------------------------------------------------------- the program
-
-// vantrel with its frame and panel found.
-struct App {
-    Process process;
-    HWND frame = nullptr;
-    HWND panel = nullptr;
-
-    App() : process(launch()) {
-        frame = waitForFrame(process);
-        waitFor([&] {
-            for (HWND w : topLevelWindows(process.pid()))
-                if (windowText(w) == L"Operation")
-                    panel = w;
-            return panel != nullptr;
-        });
-        check(panel != nullptr, "the operation panel did not appear");
-        check(GetWindow(panel, GW_OWNER) == frame, "the panel is not owned by the frame");
-    }
-    ~App() {
-        if (!process.closeProperly())
-            noteCleanupFailure("vantrel did not end after WM_CLOSE to its windows");
-    }
-    static LaunchOptions launch() {
-        LaunchOptions o;
-        o.exe = vantrelPath();
-        return o;
-    }
-    void run(int id) const {
-        check(sendMessageTimeout(panel, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                                 reinterpret_cast<LPARAM>(GetDlgItem(panel, id)), 15000),
-              "command " + std::to_string(id) + " did not finish");
-    }
-    void moveFrame(int x, int y, int width, int height) const {
-        check(SetWindowPos(frame, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE),
-              "SetWindowPos on the frame failed");
-    }
-};
 
 void expectDocked(const App& app, const std::string& when) {
     RECT f = windowRect(app.frame), p = windowRect(app.panel);
@@ -532,17 +411,6 @@ void expectXClipboardPicture(const RECT& client, Expected expected, const std::s
     if (bad)
         fail(what + ": " + std::to_string(bad) + " BMP pixels differ from the screen captured, first at " +
              first);
-}
-
-void putClipboardText(const wchar_t* text) {
-    check(OpenClipboard(nullptr), "the driver could not open the clipboard");
-    EmptyClipboard();
-    const size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    memcpy(GlobalLock(mem), text, bytes);
-    GlobalUnlock(mem);
-    SetClipboardData(CF_UNICODETEXT, mem);
-    CloseClipboard();
 }
 
 // Copy hands X11's clipboard the held picture, exactly, each time: a second Copy after the clipboard took

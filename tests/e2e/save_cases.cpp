@@ -1,0 +1,639 @@
+// End-to-end cases of Save: the system's save dialog driven as a user would (the new-style dialog, and the
+// classic one on a copy of the program that Wine tells it runs on an older system), the files checked with
+// ImageMagick against the picture captured, and the refusals and failures that write nothing.
+#include "e2e_util.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+using namespace e2e;
+
+namespace {
+
+constexpr int kCapture = 1002;
+constexpr int kSave = 1005;
+// Controls of the save dialogs.
+constexpr int kFileNameEdit = 0x480;  // new-style dialog
+constexpr int kFileNameCombo = 0x47C; // classic dialog: a ComboBoxEx whose edit takes the name
+constexpr int kFileTypeCombo = 0x470; // both
+
+const wchar_t kNoEncoder[] =
+    L"この拡張子では保存できません。\r\n拡張子を .bmp .gif .jpg .png のいずれかにしてください.";
+const wchar_t kSaveFailed[] =
+    L"画像を保存できませんでした。\r\n保存先のフォルダーと書き込み権限を確かめてください.";
+
+// ---------------------------------------------------------------- the picture
+
+RECT placeFrame(const App& app) {
+    app.moveFrame(300, 250, 420, 300);
+    return patternArea(app);
+}
+
+// vantrel holding a picture of a pattern window. The pattern beneath changes after the capture, so whatever
+// is written or shown afterwards comes from the picture, not from the screen.
+struct Captured {
+    App app;
+    PatternWindow pattern;
+    RECT client{};
+
+    explicit Captured(const std::wstring& exe = vantrelPath()) : app(exe), pattern(placeFrame(app), 1) {
+        client = clientRectOnScreen(app.frame);
+        sayKey("client", rectText(client));
+        app.run(kCapture);
+        waitCaptured(app);
+        pattern.setVariant(2);
+    }
+    // The picture's colour at (x, y) of the picture.
+    uint32_t at(int x, int y) const {
+        return patternColour(client.left + x - pattern.rect().left, client.top + y - pattern.rect().top, 1);
+    }
+    int width() const { return client.right - client.left; }
+    int height() const { return client.bottom - client.top; }
+    // The frame still shows the picture and the windows are usable again.
+    void expectStillShown(const std::string& when) const {
+        check(IsWindowEnabled(app.frame) && IsWindowEnabled(app.panel),
+              when + ": the frame or the panel is still disabled");
+        check(!app.layered(), when + ": the frame went back to see-through");
+        expectScreen(
+            client, [&](int x, int y) { return at(x - client.left, y - client.top); },
+            when + ": the picture shown");
+    }
+};
+
+// ---------------------------------------------------------------- the save dialog
+
+enum class Style { New, Classic };
+
+const char* styleName(Style style) {
+    return style == Style::New ? "new-style" : "classic";
+}
+
+struct SaveDialog {
+    HWND hwnd = nullptr;
+    Style style = Style::New;
+};
+
+// Any window of vantrel besides the frame and the panel.
+std::vector<HWND> otherWindows(const App& app) {
+    std::vector<HWND> out;
+    for (HWND w : topLevelWindows(app.process.pid()))
+        if (w != app.frame && w != app.panel)
+            out.push_back(w);
+    return out;
+}
+
+// Presses Save and waits for the save dialog, which must be of the given style.
+SaveDialog openSaveDialog(const App& app, Style expected) {
+    app.post(kSave);
+    SaveDialog dialog;
+    waitFor([&] {
+        for (HWND w : otherWindows(app)) {
+            HWND edit = GetDlgItem(w, kFileNameEdit), combo = GetDlgItem(w, kFileNameCombo);
+            if (edit && className(edit) == L"Edit") {
+                dialog = {w, Style::New};
+                return true;
+            }
+            if (combo && className(combo) == L"ComboBoxEx32") {
+                dialog = {w, Style::Classic};
+                return true;
+            }
+        }
+        return false;
+    });
+    check(dialog.hwnd != nullptr,
+          "Save opened no save dialog; windows of vantrel:" + describeWindows(app.process.pid()));
+    sayKey("save_dialog",
+           hex(dialog.hwnd) + " " + styleName(dialog.style) + " " + narrow(windowText(dialog.hwnd)));
+    check(dialog.style == expected, std::string("Save opened the ") + styleName(dialog.style) +
+                                        " dialog, expected the " + styleName(expected) + " one");
+    return dialog;
+}
+
+HWND fileNameEdit(const SaveDialog& dialog) {
+    HWND edit = dialog.style == Style::New
+                    ? GetDlgItem(dialog.hwnd, kFileNameEdit)
+                    : reinterpret_cast<HWND>(
+                          SendMessageW(GetDlgItem(dialog.hwnd, kFileNameCombo), CBEM_GETEDITCONTROL, 0, 0));
+    check(edit != nullptr, "the save dialog has no file name edit");
+    return edit;
+}
+
+HWND fileTypeCombo(const SaveDialog& dialog) {
+    HWND combo = GetDlgItem(dialog.hwnd, kFileTypeCombo);
+    check(combo != nullptr, "the save dialog has no file type list");
+    return combo;
+}
+
+std::vector<std::wstring> fileTypes(const SaveDialog& dialog) {
+    HWND combo = fileTypeCombo(dialog);
+    std::vector<std::wstring> out;
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[256] = L"";
+        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < 255)
+            SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        out.push_back(text);
+    }
+    return out;
+}
+
+// Selects a file type as a user does in the list.
+void selectType(const SaveDialog& dialog, int index) {
+    HWND combo = fileTypeCombo(dialog);
+    SendMessageW(combo, CB_SETCURSEL, index, 0);
+    SendMessageW(dialog.hwnd, WM_COMMAND, MAKEWPARAM(kFileTypeCombo, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+    expectEq("selected file type", index, SendMessageW(combo, CB_GETCURSEL, 0, 0));
+}
+
+void typeName(const SaveDialog& dialog, const std::wstring& name) {
+    HWND edit = fileNameEdit(dialog);
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    expectEq("file name typed", name, windowText(edit));
+}
+
+void press(const SaveDialog& dialog, int id) {
+    HWND button = GetDlgItem(dialog.hwnd, id);
+    check(button != nullptr, "the save dialog has no button " + std::to_string(id));
+    PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+// Waits until the dialog has gone and the panel has finished what followed it (the save, or up to the
+// message box it shows).
+void waitDialogDone(const App& app, const SaveDialog& dialog, const std::string& when) {
+    check(waitFor([&] { return !IsWindow(dialog.hwnd); }),
+          when + ": the save dialog did not close; windows of vantrel:" + describeWindows(app.process.pid()));
+    check(sendMessageTimeout(app.panel, WM_NULL, 0, 0, 15000),
+          when + ": the panel did not answer after the save");
+}
+
+// The question whether to replace an existing file: a #32770 of vantrel with Yes and No, over the dialog.
+HWND waitOverwriteQuestion(const App& app, const SaveDialog& dialog, const std::string& when) {
+    HWND question = nullptr;
+    waitFor([&] {
+        for (HWND w : otherWindows(app))
+            if (w != dialog.hwnd && GetDlgItem(w, IDYES) && GetDlgItem(w, IDNO))
+                question = w;
+        return question != nullptr;
+    });
+    check(question != nullptr, when + ": no question about replacing the file; windows of vantrel:" +
+                                   describeWindows(app.process.pid()));
+    sayKey("overwrite_question", narrow(windowText(question)));
+    return question;
+}
+
+// Saves through the dialog: selects the type (new-style dialog, when given), types the name and presses Save.
+void saveAs(const App& app, Style style, const std::wstring& name, std::optional<int> type = std::nullopt) {
+    SaveDialog dialog = openSaveDialog(app, style);
+    if (type)
+        selectType(dialog, *type);
+    typeName(dialog, name);
+    press(dialog, IDOK);
+    waitDialogDone(app, dialog, "saving " + narrow(name));
+}
+
+// ---------------------------------------------------------------- the classic dialog
+
+// A copy of vantrel, named vantrel_classic.exe, to which Wine reports Windows XP (major version 5), so that
+// it asks with the classic dialog. The override lives in the prefix's registry only while this object does.
+class ClassicCopy {
+public:
+    ClassicCopy() : path_(joinPath(dir_.path(), kExe)) {
+        check(CopyFileW(vantrelPath().c_str(), path_.c_str(), FALSE),
+              "could not copy vantrel.exe to " + narrow(path_) + ", error " + std::to_string(GetLastError()));
+        HKEY key = nullptr;
+        LSTATUS status =
+            RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+        check(status == ERROR_SUCCESS,
+              "could not create HKCU\\" + narrow(kKey) + ", error " + std::to_string(status));
+        const wchar_t version[] = L"winxp64";
+        status = RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                                sizeof version);
+        RegCloseKey(key);
+        if (status != ERROR_SUCCESS) {
+            removeKey();
+            fail("could not set the Version value, error " + std::to_string(status));
+        }
+    }
+    ~ClassicCopy() { removeKey(); }
+    ClassicCopy(const ClassicCopy&) = delete;
+    ClassicCopy& operator=(const ClassicCopy&) = delete;
+    const std::wstring& path() const { return path_; }
+
+private:
+    static constexpr const wchar_t* kExe = L"vantrel_classic.exe";
+    static constexpr const wchar_t* kKey = L"Software\\Wine\\AppDefaults\\vantrel_classic.exe";
+
+    static void removeKey() {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+        HKEY left = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &left) == ERROR_SUCCESS) {
+            RegCloseKey(left);
+            noteCleanupFailure("could not remove HKCU\\" + narrow(kKey));
+        }
+    }
+
+    TempDir dir_;
+    std::wstring path_;
+};
+
+// ---------------------------------------------------------------- files
+
+// The names in a folder, sorted.
+std::vector<std::wstring> filesIn(const std::wstring& dir) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW(joinPath(dir, L"*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::wstring name = fd.cFileName;
+        if (name != L"." && name != L"..")
+            names.push_back(name);
+    } while (FindNextFileW(find, &fd));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::wstring listText(const std::vector<std::wstring>& items) {
+    std::wstring out;
+    for (const std::wstring& item : items)
+        out += (out.empty() ? L"" : L" | ") + item;
+    return out;
+}
+
+// The folder holds exactly these files: nothing else was written and no temporary file was left behind.
+void expectFiles(const std::wstring& dir, std::vector<std::wstring> names, const std::string& when) {
+    std::sort(names.begin(), names.end());
+    expectEq(when + ": files in " + narrow(dir), listText(names), listText(filesIn(dir)));
+}
+
+// An existing file still holds exactly what it held.
+void expectUnchanged(const std::wstring& path, const std::string& bytes, const std::string& when) {
+    const std::string now = readFile(path);
+    if (now != bytes)
+        fail(when + ": " + narrow(path) + " changed: it held " + quotedBytes(bytes) + ", now " +
+             std::to_string(now.size()) + " bytes starting " + quotedBytes(now.substr(0, 16)));
+}
+
+std::string shellQuoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+struct ImageFile {
+    std::string format; // as ImageMagick names it: BMP (BMP3 for a plain Windows header), GIF, JPEG, PNG
+    Pixels pixels;
+};
+
+// Reads an image file with ImageMagick: format and size from identify, pixels from convert.
+ImageFile readImage(const std::wstring& path) {
+    const std::string file = shellQuoted(unixPath(path) + "[0]");
+    ImageFile image;
+    UnixResult id = runUnixOk("/usr/bin/identify -format '%m %w %h' " + file);
+    char format[32] = "";
+    int width = 0, height = 0;
+    check(std::sscanf(id.out.c_str(), "%31s %d %d", format, &width, &height) == 3 && width > 0 && height > 0,
+          "identify printed " + quotedBytes(id.out) + " for " + narrow(path));
+    image.format = format;
+    UnixResult raw = runUnixOk("/usr/bin/convert " + file + " -alpha off -depth 8 rgb:-");
+    const size_t count = static_cast<size_t>(width) * height;
+    check(raw.out.size() == count * 3, "convert gave " + std::to_string(raw.out.size()) +
+                                           " bytes of RGB for " + narrow(path) + ", expected " +
+                                           std::to_string(count * 3));
+    image.pixels.width = width;
+    image.pixels.height = height;
+    image.pixels.rgb.resize(count);
+    const auto* p = reinterpret_cast<const unsigned char*>(raw.out.data());
+    for (size_t i = 0; i < count; ++i, p += 3)
+        image.pixels.rgb[i] = static_cast<uint32_t>(p[0]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[2];
+    return image;
+}
+
+int channelError(uint32_t a, uint32_t b, int shift) {
+    return std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF));
+}
+
+// BMP and PNG hold the picture exactly. JPEG, and GIF with its 256 colours, come close: the mean error per
+// channel stays small (measured here about 17 for JPEG and 11 for GIF on the pattern's fine detail, where
+// another picture gives about 90), and averages over 8x8 blocks stay closer still (about 3).
+enum class Fidelity { Exact, Close };
+constexpr double kCloseMeanError = 24;
+constexpr double kCloseBlockError = 6;
+
+// The file is an image of the given format with the picture's size and pixels.
+void expectPicture(const Captured& c, const std::wstring& path, const std::string& format,
+                   Fidelity fidelity) {
+    const std::string what = narrow(path);
+    check(waitFor([&] { return fileExists(path); }, 5000), what + " was not written");
+    ImageFile image = readImage(path);
+    const Pixels& px = image.pixels;
+    sayKey("image",
+           what + ": " + image.format + " " + std::to_string(px.width) + "x" + std::to_string(px.height));
+    check(image.format == format || (format == "BMP" && image.format == "BMP3"),
+          what + ": ImageMagick reads it as " + image.format + ", expected " + format);
+    expectEq(what + ": width", c.width(), px.width);
+    expectEq(what + ": height", c.height(), px.height);
+    long differing = 0;
+    double error = 0;
+    std::string first;
+    for (int y = 0; y < px.height; ++y)
+        for (int x = 0; x < px.width; ++x) {
+            const uint32_t want = c.at(x, y), got = px.at(x, y);
+            if (want == got)
+                continue;
+            if (differing++ == 0)
+                first = "(" + std::to_string(x) + "," + std::to_string(y) + ") expected " + colourText(want) +
+                        " got " + colourText(got);
+            for (int shift : {16, 8, 0})
+                error += channelError(want, got, shift);
+        }
+    if (fidelity == Fidelity::Exact) {
+        if (differing)
+            fail(what + ": " + std::to_string(differing) + " pixels differ from the picture, first at " +
+                 first);
+        return;
+    }
+    double blockError = 0;
+    long blocks = 0;
+    for (int by = 0; by + 8 <= px.height; by += 8)
+        for (int bx = 0; bx + 8 <= px.width; bx += 8, ++blocks)
+            for (int shift : {16, 8, 0}) {
+                int want = 0, got = 0;
+                for (int y = by; y < by + 8; ++y)
+                    for (int x = bx; x < bx + 8; ++x) {
+                        want += (c.at(x, y) >> shift) & 0xFF;
+                        got += (px.at(x, y) >> shift) & 0xFF;
+                    }
+                blockError += std::abs(want - got) / 64.0;
+            }
+    const double mean = error / (3.0 * px.width * px.height), blockMean = blockError / (3.0 * blocks);
+    sayKey("mean_error", what + ": " + std::to_string(mean) + " per pixel, " + std::to_string(blockMean) +
+                             " per 8x8 block");
+    check(mean <= kCloseMeanError && blockMean <= kCloseBlockError,
+          what + ": too far from the picture: mean error per channel " + std::to_string(mean) + " (at most " +
+              std::to_string(kCloseMeanError) + "), over 8x8 blocks " + std::to_string(blockMean) +
+              " (at most " + std::to_string(kCloseBlockError) + ")");
+}
+
+// ---------------------------------------------------------------- cases
+
+const std::vector<std::wstring> kFileTypes = {L"BMP(*.bmp)", L"GIF(*.gif)", L"JPG(*.jpg)", L"PNG(*.png)"};
+
+// The dialog is modal to the panel (the frame held still too) and starts as the program sets it up.
+void expectDialogSetUp(const App& app, const SaveDialog& dialog) {
+    check(GetWindow(dialog.hwnd, GW_OWNER) == app.panel, "the save dialog is owned by " +
+                                                             hex(GetWindow(dialog.hwnd, GW_OWNER)) +
+                                                             ", not by the panel " + hex(app.panel));
+    check(!IsWindowEnabled(app.panel) && !IsWindowEnabled(app.frame),
+          "the panel or the frame can be used while the save dialog is open");
+    expectEq("initial file name", std::wstring(L"無題"), windowText(fileNameEdit(dialog)));
+    expectEq("file types", listText(kFileTypes), listText(fileTypes(dialog)));
+    expectEq("file type selected at first", 0, SendMessageW(fileTypeCombo(dialog), CB_GETCURSEL, 0, 0));
+}
+
+struct Row {
+    int type;               // file type selected in the new-style dialog
+    const wchar_t* typed;   // name typed after the folder
+    const wchar_t* written; // file that must appear
+    const char* format;     // as ImageMagick names it
+    Fidelity fidelity;
+};
+
+// Each type written through the new-style dialog, read back by ImageMagick and compared with the picture;
+// a name without extension gets ".bmp", a Japanese name is kept. Six saves in a row give six files and
+// change neither the picture nor anything else.
+void caseFormats() {
+    TempDir dir;
+    Captured c;
+    {
+        SaveDialog dialog = openSaveDialog(c.app, Style::New);
+        expectDialogSetUp(c.app, dialog);
+        press(dialog, IDCANCEL);
+        waitDialogDone(c.app, dialog, "cancel after looking");
+    }
+    const Row rows[] = {
+        {0, L"picture.bmp", L"picture.bmp", "BMP", Fidelity::Exact},
+        {1, L"picture.gif", L"picture.gif", "GIF", Fidelity::Close},
+        {2, L"picture.jpg", L"picture.jpg", "JPEG", Fidelity::Close},
+        {3, L"picture.png", L"picture.png", "PNG", Fidelity::Exact},
+        {0, L"no extension", L"no extension.bmp", "BMP", Fidelity::Exact},
+        {3, L"画像テスト.png", L"画像テスト.png", "PNG", Fidelity::Exact},
+    };
+    std::vector<std::wstring> written;
+    for (const Row& row : rows) {
+        saveAs(c.app, Style::New, joinPath(dir.path(), row.typed), row.type);
+        expectNoMessage(c.app, "after saving " + narrow(row.typed));
+        written.push_back(row.written);
+        expectFiles(dir.path(), written, "after saving " + narrow(row.typed));
+        expectPicture(c, joinPath(dir.path(), row.written), row.format, row.fidelity);
+    }
+    c.expectStillShown("after six saves");
+}
+
+// The classic dialog (the system reports a major version below 6) with the names the new-style one would not
+// hand over as typed: the extension decides the format whatever its case, an unknown one writes nothing and
+// says so, a folder that does not exist writes nothing and says so, and an existing file is replaced once
+// the user agrees.
+void caseClassicDialog() {
+    ClassicCopy copy;
+    TempDir dir;
+    writeFile(joinPath(dir.path(), L"old.gif"), "not a picture yet");
+    Captured c(copy.path());
+    expectEq("message box caption of the copy", std::wstring(L"vantrel_classic"), c.app.messageCaption());
+    {
+        SaveDialog dialog = openSaveDialog(c.app, Style::Classic);
+        expectDialogSetUp(c.app, dialog);
+        press(dialog, IDCANCEL);
+        waitDialogDone(c.app, dialog, "cancel in the classic dialog");
+        expectNoMessage(c.app, "after cancel in the classic dialog");
+        expectFiles(dir.path(), {L"old.gif"}, "after cancel in the classic dialog");
+    }
+    const Row rows[] = {
+        {0, L"upper.PNG", L"upper.PNG", "PNG", Fidelity::Exact},
+        {0, L"no extension", L"no extension.bmp", "BMP", Fidelity::Exact},
+        {0, L"photo.Jpeg", L"photo.Jpeg", "JPEG", Fidelity::Close},
+    };
+    std::vector<std::wstring> written = {L"old.gif"};
+    for (const Row& row : rows) {
+        saveAs(c.app, Style::Classic, joinPath(dir.path(), row.typed));
+        expectNoMessage(c.app, "after saving " + narrow(row.typed));
+        written.push_back(row.written);
+        expectFiles(dir.path(), written, "after saving " + narrow(row.typed));
+        expectPicture(c, joinPath(dir.path(), row.written), row.format, row.fidelity);
+    }
+
+    saveAs(c.app, Style::Classic, joinPath(dir.path(), L"note.txt"));
+    expectMessage(c.app, kNoEncoder, "saving note.txt");
+    expectFiles(dir.path(), written, "after note.txt");
+
+    saveAs(c.app, Style::Classic, joinPath(dir.path(), L"missing\\picture.png"));
+    expectMessage(c.app, kSaveFailed, "saving into a folder that does not exist");
+    expectFiles(dir.path(), written, "after saving into a folder that does not exist");
+
+    SaveDialog dialog = openSaveDialog(c.app, Style::Classic);
+    typeName(dialog, joinPath(dir.path(), L"old.gif"));
+    press(dialog, IDOK);
+    HWND question = waitOverwriteQuestion(c.app, dialog, "saving over old.gif");
+    PostMessageW(GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
+    waitDialogDone(c.app, dialog, "saving over old.gif");
+    expectNoMessage(c.app, "after saving over old.gif");
+    expectFiles(dir.path(), written, "after saving over old.gif");
+    expectPicture(c, joinPath(dir.path(), L"old.gif"), "GIF", Fidelity::Close);
+    c.expectStillShown("after the classic dialog's saves");
+}
+
+// Cancel, and closing the dialog, write nothing and say nothing. Saving over an existing file asks first:
+// No goes back to the dialog and leaves the file alone; Yes replaces it.
+void caseCancelAndOverwrite() {
+    TempDir dir;
+    const std::wstring old = joinPath(dir.path(), L"old.png");
+    const std::string sentinel = "an older file";
+    writeFile(old, sentinel);
+    Captured c;
+    for (const bool byClose : {false, true}) {
+        const std::string when = byClose ? "the dialog closed" : "Cancel";
+        SaveDialog dialog = openSaveDialog(c.app, Style::New);
+        selectType(dialog, 3);
+        typeName(dialog, joinPath(dir.path(), L"never.png"));
+        if (byClose)
+            PostMessageW(dialog.hwnd, WM_CLOSE, 0, 0);
+        else
+            press(dialog, IDCANCEL);
+        waitDialogDone(c.app, dialog, when);
+        expectNoMessage(c.app, "after " + when);
+        expectFiles(dir.path(), {L"old.png"}, "after " + when);
+    }
+
+    SaveDialog dialog = openSaveDialog(c.app, Style::New);
+    selectType(dialog, 3);
+    typeName(dialog, old);
+    press(dialog, IDOK);
+    HWND question = waitOverwriteQuestion(c.app, dialog, "saving over old.png");
+    PostMessageW(GetDlgItem(question, IDNO), BM_CLICK, 0, 0);
+    check(waitFor([&] { return !IsWindow(question); }), "the question did not close with No");
+    Sleep(300);
+    check(IsWindow(dialog.hwnd) && IsWindowVisible(dialog.hwnd), "the save dialog did not stay after No");
+    expectUnchanged(old, sentinel, "after No");
+    press(dialog, IDCANCEL);
+    waitDialogDone(c.app, dialog, "cancel after No");
+    expectNoMessage(c.app, "after No and Cancel");
+    expectUnchanged(old, sentinel, "after No and Cancel");
+    expectFiles(dir.path(), {L"old.png"}, "after No and Cancel");
+
+    dialog = openSaveDialog(c.app, Style::New);
+    selectType(dialog, 3);
+    typeName(dialog, old);
+    press(dialog, IDOK);
+    question = waitOverwriteQuestion(c.app, dialog, "saving over old.png again");
+    PostMessageW(GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
+    waitDialogDone(c.app, dialog, "saving over old.png with Yes");
+    expectNoMessage(c.app, "after Yes");
+    expectFiles(dir.path(), {L"old.png"}, "after Yes");
+    expectPicture(c, old, "PNG", Fidelity::Exact);
+    c.expectStillShown("after cancels and the overwrite");
+}
+
+// A folder nobody may write into, root included: the Linux immutable attribute on a new folder, with the
+// given files in it. Skips the case where the file system does not support the attribute.
+class ImmutableFolder {
+public:
+    ImmutableFolder(std::wstring path, const std::vector<std::pair<std::wstring, std::string>>& files)
+        : path_(std::move(path)) {
+        check(CreateDirectoryW(path_.c_str(), nullptr), "could not create " + narrow(path_));
+        for (const auto& [name, bytes] : files)
+            writeFile(joinPath(path_, name), bytes);
+        UnixResult r = runUnix("/usr/bin/chattr +i " + shellQuoted(unixPath(path_)));
+        if (r.exitCode != 0)
+            skip("chattr +i failed here (" + quotedBytes(r.err) + "): no folder that refuses root's writes");
+        immutable_ = true;
+        Handle probe(CreateFileW(joinPath(path_, L"probe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (probe)
+            skip("a file could still be created in the immutable folder " + narrow(path_));
+    }
+    ~ImmutableFolder() {
+        try {
+            if (immutable_ && runUnix("/usr/bin/chattr -i " + shellQuoted(unixPath(path_))).exitCode != 0)
+                noteCleanupFailure("chattr -i failed on " + narrow(path_));
+        } catch (const std::exception& e) {
+            noteCleanupFailure(std::string("chattr -i: ") + e.what());
+        }
+        for (const std::wstring& name : filesIn(path_))
+            DeleteFileW(joinPath(path_, name).c_str());
+        if (!RemoveDirectoryW(path_.c_str()))
+            noteCleanupFailure("could not remove " + narrow(path_));
+    }
+    ImmutableFolder(const ImmutableFolder&) = delete;
+    ImmutableFolder& operator=(const ImmutableFolder&) = delete;
+    const std::wstring& path() const { return path_; }
+
+private:
+    std::wstring path_;
+    bool immutable_ = false;
+};
+
+// Saves over an existing file after saying Yes to the question.
+void saveOver(const App& app, const std::wstring& path) {
+    SaveDialog dialog = openSaveDialog(app, Style::New);
+    selectType(dialog, 3);
+    typeName(dialog, path);
+    press(dialog, IDOK);
+    HWND question = waitOverwriteQuestion(app, dialog, "saving over " + narrow(path));
+    PostMessageW(GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
+    waitDialogDone(app, dialog, "saving over " + narrow(path));
+}
+
+// A write that fails says so and writes nothing; an existing file stays as it was: a folder that refuses
+// writes (new and existing names), and an existing file another program holds open. The picture stays and
+// a save elsewhere still works.
+void caseWriteFailure() {
+    TempDir dir;
+    const std::string kept = "kept as it was";
+    ImmutableFolder locked(joinPath(dir.path(), L"no-write"), {{L"kept.png", kept}});
+    Captured c;
+
+    saveAs(c.app, Style::New, joinPath(locked.path(), L"new.png"), 3);
+    expectMessage(c.app, kSaveFailed, "saving into a folder that refuses writes");
+    expectFiles(locked.path(), {L"kept.png"}, "after saving into a folder that refuses writes");
+
+    saveOver(c.app, joinPath(locked.path(), L"kept.png"));
+    expectMessage(c.app, kSaveFailed, "saving over a file in a folder that refuses writes");
+    expectFiles(locked.path(), {L"kept.png"}, "after saving over a file in a folder that refuses writes");
+    expectUnchanged(joinPath(locked.path(), L"kept.png"), kept, "after the failed save");
+
+    const std::wstring busy = joinPath(dir.path(), L"busy.png");
+    const std::string held = "held open by another program";
+    writeFile(busy, held);
+    {
+        Handle open(CreateFileW(busy.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+        check(static_cast<bool>(open), "could not open busy.png");
+        saveOver(c.app, busy);
+        expectMessage(c.app, kSaveFailed, "saving over a file held open");
+    }
+    expectUnchanged(busy, held, "after the failed save");
+    expectFiles(dir.path(), {L"busy.png", L"no-write"}, "after saving over a file held open");
+
+    c.expectStillShown("after the failed saves");
+    saveAs(c.app, Style::New, joinPath(dir.path(), L"after.png"), 3);
+    expectNoMessage(c.app, "after saving elsewhere");
+    expectPicture(c, joinPath(dir.path(), L"after.png"), "PNG", Fidelity::Exact);
+    expectFiles(dir.path(), {L"after.png", L"busy.png", L"no-write"}, "after saving elsewhere");
+}
+
+const RegisterCase kSaveCases[] = {
+    {"save_formats", caseFormats},
+    {"save_classic_dialog", caseClassicDialog},
+    {"save_cancel_and_overwrite", caseCancelAndOverwrite},
+    {"save_write_failure", caseWriteFailure},
+};
+
+} // namespace

@@ -90,7 +90,10 @@ BOOL CVantrelApp::InitInstance() {
     }
 
     if (g_bDebugMode == 1) {
-        ::AllocConsole();
+        // The console host can fail to start when the system is busy (seen under Wine): try again
+        // briefly rather than run in debug mode with no console.
+        for (int attempt = 0; attempt < 3 && !::AllocConsole() && !::GetConsoleWindow(); ++attempt)
+            ::Sleep(200);
         Reopen("CONOUT$", "w", stdout);
         Reopen("CONIN$", "r", stdin);
         g_frameClosed.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));

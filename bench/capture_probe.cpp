@@ -21,6 +21,7 @@
 // Prints medians, minimum and maximum, the ratio of the medians (vantrel/baseline) against the target
 // and the memory figures. Exits with 1 when something could not be measured or a program did not
 // close by itself, 2 on bad arguments.
+#include "bench_util.h"
 #include "capture_blit.h"
 
 #include <psapi.h>
@@ -34,6 +35,8 @@
 #include <vector>
 
 namespace {
+
+using namespace bench;
 
 constexpr int kClientWidth = 1920;
 constexpr int kClientHeight = 1080;
@@ -62,38 +65,6 @@ LARGE_INTEGER Now() {
     LARGE_INTEGER now;
     ::QueryPerformanceCounter(&now);
     return now;
-}
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty())
-        return {};
-    int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                     nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                          nullptr);
-    return out;
-}
-
-std::wstring FolderOf(const std::wstring& path) {
-    size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
-
-bool IsAbsolute(const std::wstring& path) {
-    if (path.size() >= 2 && path[1] == L':')
-        return true;
-    return !path.empty() && (path[0] == L'\\' || path[0] == L'/');
-}
-
-std::wstring ProbeFolder() {
-    std::vector<wchar_t> buf(MAX_PATH);
-    for (;;) {
-        DWORD len = ::GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
-        if (len < buf.size())
-            return FolderOf(std::wstring(buf.data(), len));
-        buf.resize(buf.size() * 2);
-    }
 }
 
 // The full path of an existing file named by an argument; empty when there is none.
@@ -193,14 +164,6 @@ Memory ReadMemory(HANDLE process) {
         m.privateKb = CommittedPrivateKb(process);
     }
     return m;
-}
-
-double Median(std::vector<double> values) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
 // A program started by the probe; closed (and if need be ended) when the object goes.

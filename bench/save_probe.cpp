@@ -15,6 +15,7 @@
 // Prints one line per timed save ("png_ms=12.3", "bmp_ms=4.5") and the file sizes ("png_bytes=...",
 // "bmp_bytes=..."). Exits with 1 when something could not be painted, written or saved, 2 on bad
 // arguments.
+#include "bench_util.h"
 #include "panel/picture_file.h"
 
 #include <algorithm>
@@ -27,19 +28,10 @@
 
 namespace {
 
+using namespace bench;
+
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty())
-        return {};
-    int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                     nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                          nullptr);
-    return out;
-}
 
 // A small deterministic hash, for grain and word lengths that look random but repeat from run to run.
 uint32_t Hash(uint32_t a, uint32_t b) {

@@ -12,6 +12,8 @@
 // Prints per program the median, minimum and maximum start-up time, the median working set and the
 // file size, then the ratio of the medians (EXE1/EXE2) against the target. Exits with 1 when a program
 // could not be measured or did not close by itself.
+#include "bench_util.h"
+
 #include <windows.h>
 #include <psapi.h>
 
@@ -24,6 +26,8 @@
 #include <vector>
 
 namespace {
+
+using namespace bench;
 
 constexpr DWORD kStartDeadlineMs = 30000; // a window must be up this long after CreateProcessW
 constexpr UINT kAnswerTimeoutMs = 2000;   // one WM_NULL may take this long
@@ -56,22 +60,6 @@ struct RunResult {
     std::string error;
 };
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty())
-        return {};
-    int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                     nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                          nullptr);
-    return out;
-}
-
-std::wstring FolderOf(const std::wstring& path) {
-    size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
-
 std::wstring FileNameOf(const std::wstring& path) {
     size_t slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
@@ -84,22 +72,6 @@ std::string ShortLabel(const std::string& fileName) {
     if (stem.compare(0, prefix.size(), prefix) == 0)
         stem.erase(0, prefix.size());
     return stem.substr(0, stem.find('_'));
-}
-
-bool IsAbsolute(const std::wstring& path) {
-    if (path.size() >= 2 && path[1] == L':')
-        return true;
-    return !path.empty() && (path[0] == L'\\' || path[0] == L'/');
-}
-
-std::wstring ProbeFolder() {
-    std::vector<wchar_t> buf(MAX_PATH);
-    for (;;) {
-        DWORD len = ::GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
-        if (len < buf.size())
-            return FolderOf(std::wstring(buf.data(), len));
-        buf.resize(buf.size() * 2);
-    }
 }
 
 // Resolves an argument to a full path and reads the file's size; false when there is no such file.
@@ -253,14 +225,6 @@ void RunAndRecord(Program& program, bool warmUp) {
     }
     program.startMs.push_back(r.startMs);
     program.workingSetKb.push_back(r.workingSetKb);
-}
-
-double Median(std::vector<double> values) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
 void PrintRow(const Program& p, size_t nameWidth) {

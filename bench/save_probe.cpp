@@ -59,7 +59,7 @@ void VerticalGradient(HDC dc, const RECT& r, COLORREF from, COLORREF to) {
 }
 
 // Lines of pseudo-words in a font, clipped to the rectangle.
-void TextLines(HDC dc, const RECT& area, const wchar_t* face, int height, COLORREF colour, uint32_t seed) {
+void TextLines(HDC dc, const RECT& area, const wchar_t* face, int height, COLORREF colour, uint32_t salt) {
     HFONT font =
         ::CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                       CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, face);
@@ -71,7 +71,7 @@ void TextLines(HDC dc, const RECT& area, const wchar_t* face, int height, COLORR
     for (int y = area.top + 4; y + height < area.bottom; y += height * 3 / 2, ++line) {
         std::wstring text;
         for (int word = 0; text.size() < 160; ++word) {
-            const uint32_t h = Hash(seed + line, word);
+            const uint32_t h = Hash(salt + line, word);
             const int length = 2 + static_cast<int>(h % 9);
             for (int i = 0; i < length; ++i)
                 text += kLetters[Hash(h, i) % 26 % (i == 0 ? 26 : 12)];
@@ -87,7 +87,7 @@ void TextLines(HDC dc, const RECT& area, const wchar_t* face, int height, COLORR
 
 // A window: frame, title bar with its caption, and a client area of text or flat controls.
 void Window(HDC dc, const RECT& r, COLORREF title, const wchar_t* caption, const wchar_t* face,
-            int textHeight, uint32_t seed) {
+            int textHeight, uint32_t salt) {
     FillRect(dc, r.left, r.top, r.right, r.bottom, RGB(90, 90, 96));
     VerticalGradient(dc, RECT{r.left + 1, r.top + 1, r.right - 1, r.top + 27}, title, RGB(240, 240, 250));
     ::SetBkMode(dc, TRANSPARENT);
@@ -96,7 +96,7 @@ void Window(HDC dc, const RECT& r, COLORREF title, const wchar_t* caption, const
     ::DrawTextW(dc, caption, -1, &cap, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
     FillRect(dc, r.left + 1, r.top + 27, r.right - 1, r.bottom - 1, RGB(250, 250, 248));
     TextLines(dc, RECT{r.left + 1, r.top + 30, r.right - 1, r.bottom - 1}, face, textHeight, RGB(20, 20, 30),
-              seed * 7 + 1);
+              salt * 7 + 1);
 }
 
 // Smooth shading with fine grain, like a photograph on the screen.

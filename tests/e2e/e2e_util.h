@@ -287,8 +287,10 @@ public:
     HWND hwnd() const { return hwnd_; }
     const RECT& rect() const { return rect_; }
     // Colour expected on screen at a screen point covered by this window.
-    uint32_t expectedAt(int screenX, int screenY) const {
-        return patternColour(screenX - rect_.left, screenY - rect_.top, variant_);
+    uint32_t expectedAt(int screenX, int screenY) const { return colourAt(screenX, screenY, variant_); }
+    // Colour the given variant has at a screen point (what the screen showed before a variant change).
+    uint32_t colourAt(int screenX, int screenY, int variant) const {
+        return patternColour(screenX - rect_.left, screenY - rect_.top, variant);
     }
     // Repaints the window with another variant and waits until the paint is done.
     void setVariant(int variant);

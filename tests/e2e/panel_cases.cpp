@@ -127,9 +127,7 @@ void caseCapturePicture() {
 
     app.run(kCapture);
     waitCaptured(app);
-    auto captured = [&](int x, int y) {
-        return patternColour(x - pattern.rect().left, y - pattern.rect().top, 1);
-    };
+    auto captured = [&](int x, int y) { return pattern.colourAt(x, y, 1); };
     expectScreen(client, captured, "picture after Capture");
     pattern.setVariant(2);
     expectScreen(client, captured, "picture after the screen beneath changed");
@@ -147,14 +145,10 @@ void caseCapturePicture() {
     waitCaptured(app);
     pattern.setVariant(0);
     expectScreen(
-        smaller,
-        [&](int x, int y) { return patternColour(x - pattern.rect().left, y - pattern.rect().top, 2); },
-        "second picture");
+        smaller, [&](int x, int y) { return pattern.colourAt(x, y, 2); }, "second picture");
     app.run(kCopy);
     expectClipboardPicture(
-        smaller,
-        [&](int x, int y) { return patternColour(x - pattern.rect().left, y - pattern.rect().top, 2); },
-        "second picture copied");
+        smaller, [&](int x, int y) { return pattern.colourAt(x, y, 2); }, "second picture copied");
 }
 
 // The frame partly beyond the left and top edges of the screen: what is on the screen is captured exactly.
@@ -203,9 +197,7 @@ void caseRefusals() {
     check(IsWindowVisible(app.frame) && IsWindowVisible(app.panel),
           "a window was hidden by the refused Capture");
     expectScreen(
-        client,
-        [&](int x, int y) { return patternColour(x - pattern.rect().left, y - pattern.rect().top, 0); },
-        "picture after the refused Capture");
+        client, [&](int x, int y) { return pattern.colourAt(x, y, 0); }, "picture after the refused Capture");
 
     // Clear with no picture held: no message, still see-through.
     app.run(kClear);
@@ -219,9 +211,7 @@ void caseCopy() {
     App app;
     PatternWindow pattern(patternArea(app), 1);
     const RECT client = clientRectOnScreen(app.frame);
-    auto captured = [&](int x, int y) {
-        return patternColour(x - pattern.rect().left, y - pattern.rect().top, 1);
-    };
+    auto captured = [&](int x, int y) { return pattern.colourAt(x, y, 1); };
     app.run(kCapture);
     waitCaptured(app);
     pattern.setVariant(2);
@@ -239,9 +229,7 @@ void caseClipboardBusy() {
     App app;
     PatternWindow pattern(patternArea(app), 1);
     const RECT client = clientRectOnScreen(app.frame);
-    auto captured = [&](int x, int y) {
-        return patternColour(x - pattern.rect().left, y - pattern.rect().top, 1);
-    };
+    auto captured = [&](int x, int y) { return pattern.colourAt(x, y, 1); };
     app.run(kCapture);
     waitCaptured(app);
     putClipboardText(L"held");
@@ -263,9 +251,7 @@ void caseCaptureToClipboard() {
     PatternWindow pattern(patternArea(app), 1);
     const RECT client = clientRectOnScreen(app.frame);
     auto at = [&](int variant) {
-        return [&pattern, variant](int x, int y) {
-            return patternColour(x - pattern.rect().left, y - pattern.rect().top, variant);
-        };
+        return [&pattern, variant](int x, int y) { return pattern.colourAt(x, y, variant); };
     };
     app.run(kCaptureToClipboard); // no picture held: the frame stays see-through
     expectClipboardPicture(client, at(1), "1001 without a picture");

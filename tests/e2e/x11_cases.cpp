@@ -424,9 +424,7 @@ void caseClipboardImage() {
     PatternWindow pattern(both, 1);
     const RECT client = clientRectOnScreen(app.frame);
     sayKey("client", rectText(client));
-    auto captured = [&](int x, int y) {
-        return patternColour(x - pattern.rect().left, y - pattern.rect().top, 1);
-    };
+    auto captured = [&](int x, int y) { return pattern.colourAt(x, y, 1); };
     app.run(kCapture);
     check(waitFor([&] { return IsWindowVisible(app.frame) && IsWindowVisible(app.panel); }),
           "the windows did not come back after Capture");

@@ -755,19 +755,24 @@ std::vector<HWND> consoleWindows() {
 
 // ---------------------------------------------------------------- screen
 
+BITMAPINFO topDownInfo(int width, int height) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    return bi;
+}
+
 Pixels captureScreen(const RECT& area) {
     Pixels px;
     px.width = area.right - area.left;
     px.height = area.bottom - area.top;
     if (px.width <= 0 || px.height <= 0)
         return px;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = px.width;
-    bi.bmiHeader.biHeight = -px.height; // top row first
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = topDownInfo(px.width, px.height);
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
     void* bits = nullptr;
@@ -866,13 +871,7 @@ LRESULT CALLBACK patternProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         HDC dc = BeginPaint(hwnd, &ps);
         RECT rc;
         GetClientRect(hwnd, &rc);
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = rc.right;
-        bi.bmiHeader.biHeight = -rc.bottom;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO bi = topDownInfo(rc.right, rc.bottom);
         std::vector<uint32_t> bits(static_cast<size_t>(rc.right) * rc.bottom);
         for (int y = 0; y < rc.bottom; ++y)
             for (int x = 0; x < rc.right; ++x)

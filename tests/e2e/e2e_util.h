@@ -270,6 +270,8 @@ struct Pixels {
     std::vector<uint32_t> rgb; // 0x00RRGGBB, top row first
     uint32_t at(int x, int y) const { return rgb[static_cast<size_t>(y) * width + x]; }
 };
+// Header of a 32-bit top-down DIB (top row first), as the driver reads and paints pixels.
+BITMAPINFO topDownInfo(int width, int height);
 Pixels captureScreen(const RECT& area);
 bool saveScreenBmp(const std::wstring& path);
 std::string colourText(uint32_t rgb);

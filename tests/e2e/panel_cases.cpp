@@ -35,12 +35,7 @@ Pixels clipboardBitmap() {
         px.width = info.bmWidth;
         px.height = info.bmHeight;
         px.rgb.resize(static_cast<size_t>(px.width) * px.height);
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = px.width;
-        bi.bmiHeader.biHeight = -px.height;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
+        BITMAPINFO bi = topDownInfo(px.width, px.height);
         HDC dc = GetDC(nullptr);
         GetDIBits(dc, bmp, 0, px.height, px.rgb.data(), &bi, DIB_RGB_COLORS);
         ReleaseDC(nullptr, dc);

@@ -2,11 +2,14 @@
 
 #include "frame/vantrel_dlg.h"
 #include "panel/capture_cycle.h"
+#include "panel/glass_logic.h"
 #include "panel/picture_file.h"
 #include "panel/screen_copy.h"
+#include "platform/dwm.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
 #include "platform/save_dialog.h"
+#include "panel/tooltip_table.h"
 #include "res/resource.h"
 
 namespace {
@@ -27,6 +30,93 @@ bool Permitted(HWND panel, panel::Command command, bool pictureHeld) {
 
 COperationDlg::COperationDlg() noexcept : CDialogEx(IDD_OPERATION, nullptr) {}
 
+// Called when the panel is made: its tips are set up, then it takes the glass look if composition is on.
+BOOL COperationDlg::OnInitDialog() {
+    CDialogEx::OnInitDialog();
+    SetUpToolTip();
+    m_bufferedPaint.Begin();
+    platform::CheckComposition(&m_bGlass);
+    ApplyGlassMode();
+    return TRUE;
+}
+
+// One tip per control, in the order of the tools table; the panel's look record takes the look of
+// the display at every show.
+void COperationDlg::SetUpToolTip() {
+    m_ToolTip.Create(m_hWnd);
+    m_ToolTip.Activate(true);
+    m_ToolTip.SetParams(platform::PanelLook());
+    for (const panel::TipTool& tool : panel::TipTools())
+        m_ToolTip.AddTool(::GetDlgItem(m_hWnd, tool.controlId), tool.label);
+}
+
+// The mouse and key messages of the panel and its controls reach the tips before the dialog's own
+// handling, which still gets every one of them.
+bool COperationDlg::PreTranslateMessage(MSG& msg) {
+    if (panel::IsRelayedToTip(msg.message))
+        m_ToolTip.RelayEvent(msg);
+    return CDialogEx::PreTranslateMessage(msg);
+}
+
+// Brings the panel into line with m_bGlass: on glass the frame is extended over the whole client
+// area and the controls paint themselves readable on it; off glass they are the system's again.
+void COperationDlg::ApplyGlassMode() {
+    const panel::GlassActions actions = panel::PlanGlassMode(m_bGlass != 0, m_bSubclassed != 0);
+    if (actions.setMargins) {
+        m_marGlass = MARGINS{-1, 0, 0, 0};
+        platform::ExtendFrameIntoClient(m_hWnd, &m_marGlass);
+    }
+    if (actions.attach)
+        SubclassGlassControls();
+    if (actions.detach) {
+        m_bSubclassed = 0;
+        m_btnClear.UnsubclassWindow();
+        m_btnCapture.UnsubclassWindow();
+        m_btnCopy.UnsubclassWindow();
+        m_btnSave.UnsubclassWindow();
+        m_chkRightPos.UnsubclassWindow();
+    }
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+// Takes over the five controls, once.
+void COperationDlg::SubclassGlassControls() {
+    if (m_bSubclassed)
+        return;
+    m_bSubclassed = 1;
+    m_btnClear.SubclassDlgItem(IDC_CLEAR, m_hWnd);
+    m_btnCapture.SubclassDlgItem(IDC_CAPTURE, m_hWnd);
+    m_btnCopy.SubclassDlgItem(IDC_COPY, m_hWnd);
+    m_btnSave.SubclassDlgItem(IDC_SAVE, m_hWnd);
+    m_chkRightPos.SubclassDlgItem(IDC_RIGHTPOS, m_hWnd);
+}
+
+// Called when desktop composition is switched on or off while the panel runs.
+LRESULT COperationDlg::OnCompositionChanged(WPARAM wp, LPARAM lp) {
+    platform::CheckComposition(&m_bGlass);
+    ApplyGlassMode();
+    return Default(WM_DWMCOMPOSITIONCHANGED, wp, lp);
+}
+
+// Called for every control-colour query: on glass, backgrounds are black (shown as glass by the
+// DWM) and text is drawn without a background fill.
+LRESULT COperationDlg::OnCtlColor(UINT msg, WPARAM dc, LPARAM control) {
+    const LRESULT brush = CDialogEx::WindowProc(msg, dc, control);
+    if (!m_bGlass)
+        return brush;
+    ::SetBkMode(reinterpret_cast<HDC>(dc), TRANSPARENT);
+    return reinterpret_cast<LRESULT>(::GetStockObject(BLACK_BRUSH));
+}
+
+// The tooltip's notifications come back to it, so it can choose what a tip shows.
+LRESULT COperationDlg::OnNotify(WPARAM wp, LPARAM lp) {
+    const auto* header = reinterpret_cast<const NMHDR*>(lp);
+    LRESULT result = 0;
+    if (header && header->hwndFrom == m_ToolTip.GetSafeHwnd() && m_ToolTip.ReflectNotify(*header, result))
+        return result;
+    return CDialogEx::WindowProc(WM_NOTIFY, wp, lp);
+}
+
 void COperationDlg::DoDataExchange(platform::DataExchange& dx) {
     dx.Check(IDC_RIGHTPOS, m_bRightPos);
 }
@@ -34,6 +124,15 @@ void COperationDlg::DoDataExchange(platform::DataExchange& dx) {
 LRESULT COperationDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_NCLBUTTONDOWN: return OnNcLButtonDown(wp, lp);
+    case WM_DWMCOMPOSITIONCHANGED: return OnCompositionChanged(wp, lp);
+    case WM_NOTIFY: return OnNotify(wp, lp);
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: return OnCtlColor(msg, wp, lp);
     }
     return CDialogEx::WindowProc(msg, wp, lp);
 }

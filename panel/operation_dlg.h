@@ -2,9 +2,14 @@
 // The operation panel docked beside the frame: it holds the captured picture and runs the capture
 // cycle's commands (Capture, Clear, Copy, Save, and 1001, a capture straight to the clipboard).
 
+#include "panel/opa_controls.h"
+#include "panel/operation_tooltip.h"
+#include "platform/buffered_paint.h"
 #include "platform/clipboard.h"
 #include "platform/dialog.h"
 #include "platform/unique_handle.h"
+
+#include <uxtheme.h>
 
 class CVantrelDlg;
 
@@ -16,10 +21,22 @@ public:
     platform::UniqueBitmap m_bmpCapture; // the held picture; the panel is its one owner
     BOOL m_bRightPos = 1;                // docked on the frame's right; bound to the Right Pos box
 
+    BOOL m_bGlass = 0;       // composition is on and the panel is one sheet of glass
+    MARGINS m_marGlass{};    // handed to the DWM; -1, 0, 0, 0 once glass was applied
+    BOOL m_bSubclassed = 0;  // 1 while the five controls below are taken over
+    COpaButton m_btnClear;   // 1003
+    COpaButton m_btnCapture; // 1002
+    COpaButton m_btnCopy;    // 1004
+    COpaButton m_btnSave;    // 1005
+    COpaCheck m_chkRightPos; // 1006
+    COperationToolTipCtr m_ToolTip;
+
 protected:
+    BOOL OnInitDialog() override;
     void DoDataExchange(platform::DataExchange& dx) override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     bool OnCommand(UINT id, UINT code) override;
+    bool PreTranslateMessage(MSG& msg) override;
 
 private:
     void OnCaptureToClipboard();
@@ -29,6 +46,15 @@ private:
     void OnSave();
     void OnRightPos();
     LRESULT OnNcLButtonDown(WPARAM hitTest, LPARAM point);
+    LRESULT OnCompositionChanged(WPARAM wp, LPARAM lp);
+    LRESULT OnCtlColor(UINT msg, WPARAM dc, LPARAM control);
+    LRESULT OnNotify(WPARAM wp, LPARAM lp);
+
+    platform::BufferedPaintSession m_bufferedPaint; // the glass controls paint through buffers
+
+    void SetUpToolTip();
+    void ApplyGlassMode();
+    void SubclassGlassControls();
 
     CVantrelDlg* Frame() const;
     void HideWindows(CVantrelDlg& frame);

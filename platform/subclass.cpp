@@ -13,12 +13,14 @@ CSubclassWnd::~CSubclassWnd() {
 }
 
 bool CSubclassWnd::SubclassDlgItem(int id, HWND dialog) {
-    if (m_hWnd)
+    return SubclassWindow(::GetDlgItem(dialog, id));
+}
+
+// Takes over wnd; false when this object already holds a window or wnd cannot be taken over.
+bool CSubclassWnd::SubclassWindow(HWND wnd) {
+    if (m_hWnd || !wnd || !::SetWindowSubclass(wnd, Proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
         return false;
-    HWND ctl = ::GetDlgItem(dialog, id);
-    if (!ctl || !::SetWindowSubclass(ctl, Proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
-        return false;
-    m_hWnd = ctl;
+    m_hWnd = wnd;
     return true;
 }
 

@@ -13,6 +13,7 @@ public:
     CSubclassWnd& operator=(const CSubclassWnd&) = delete;
 
     bool SubclassDlgItem(int id, HWND dialog);
+    bool SubclassWindow(HWND wnd);
     void UnsubclassWindow();
     HWND GetSafeHwnd() const noexcept { return m_hWnd; }
 

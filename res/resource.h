@@ -18,3 +18,9 @@
 #define IDC_COPY 1004
 #define IDC_SAVE 1005
 #define IDC_RIGHTPOS 1006
+
+// Icons of the panel's tips (32x32, 32 bpp with alpha).
+#define IDB_CAPTURE 130
+#define IDB_COPY 131
+#define IDB_CLEAR 132
+#define IDB_SAVE 133

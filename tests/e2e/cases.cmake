@@ -32,4 +32,10 @@ set(VANTREL_E2E_CASES
     save_classic_dialog
     save_cancel_and_overwrite
     save_write_failure
+    glass_off_at_start
+    glass_on_at_start
+    glass_switching
+    glass_old_system
+    glass_without_dwmapi
+    tooltip_every_control
 )

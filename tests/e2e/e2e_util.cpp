@@ -355,8 +355,35 @@ bool PipeReader::readToEof(DWORD ms) {
 
 namespace {
 
+using Environment = std::vector<std::pair<std::wstring, std::wstring>>;
+
+// The driver's environment block with the given variables set (replacing the driver's values of them),
+// for CREATE_UNICODE_ENVIRONMENT.
+std::vector<wchar_t> environmentBlock(const Environment& changes) {
+    std::vector<wchar_t> block;
+    if (wchar_t* own = GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = own; *entry; entry += wcslen(entry) + 1) {
+            const std::wstring text = entry;
+            const size_t eq = text.find(L'=', 1); // entries such as "=C:=C:\" start with '='
+            const std::wstring name = text.substr(0, eq);
+            bool replaced = false;
+            for (const auto& change : changes)
+                replaced = replaced || _wcsicmp(change.first.c_str(), name.c_str()) == 0;
+            if (!replaced)
+                block.insert(block.end(), text.c_str(), text.c_str() + text.size() + 1);
+        }
+        FreeEnvironmentStringsW(own);
+    }
+    for (const auto& [name, value] : changes) {
+        const std::wstring text = name + L"=" + value;
+        block.insert(block.end(), text.c_str(), text.c_str() + text.size() + 1);
+    }
+    block.push_back(L'\0');
+    return block;
+}
+
 Handle tryStartProcess(const std::wstring& appName, std::wstring commandLine, HANDLE stdOut, DWORD* pid,
-                       DWORD* error) {
+                       DWORD* error, const Environment& environment = {}) {
     STARTUPINFOEXW si{};
     si.StartupInfo.cb = sizeof si;
     DWORD flags = DETACHED_PROCESS; // never share the driver's console, if it has one
@@ -381,9 +408,14 @@ Handle tryStartProcess(const std::wstring& appName, std::wstring commandLine, HA
             attrs = nullptr;
         }
     }
+    std::vector<wchar_t> block;
+    if (!environment.empty()) {
+        block = environmentBlock(environment);
+        flags |= CREATE_UNICODE_ENVIRONMENT;
+    }
     PROCESS_INFORMATION pi{};
     BOOL ok = CreateProcessW(appName.c_str(), commandLine.data(), nullptr, nullptr, stdOut ? TRUE : FALSE,
-                             flags, nullptr, nullptr, &si.StartupInfo, &pi);
+                             flags, block.empty() ? nullptr : block.data(), nullptr, &si.StartupInfo, &pi);
     *error = GetLastError();
     if (attrs)
         DeleteProcThreadAttributeList(attrs);
@@ -397,10 +429,11 @@ Handle tryStartProcess(const std::wstring& appName, std::wstring commandLine, HA
 // Creates a process that inherits exactly one handle (its standard output) or none. Creation is tried up to
 // three times: Wine has been seen to fail one with ERROR_INTERNAL_ERROR (1359) while many short-lived
 // processes came and went.
-Handle startProcess(const std::wstring& appName, const std::wstring& commandLine, HANDLE stdOut, DWORD* pid) {
+Handle startProcess(const std::wstring& appName, const std::wstring& commandLine, HANDLE stdOut, DWORD* pid,
+                    const Environment& environment = {}) {
     DWORD error = 0;
     for (int attempt = 1; attempt <= 3; ++attempt) {
-        Handle h = tryStartProcess(appName, commandLine, stdOut, pid, &error);
+        Handle h = tryStartProcess(appName, commandLine, stdOut, pid, &error, environment);
         if (h)
             return h;
         say("create_process_error=" + std::to_string(error) + " attempt=" + std::to_string(attempt));
@@ -422,7 +455,9 @@ Process::Process(const LaunchOptions& options) {
             ? options.arguments
             : quotePath(options.exe) + (options.arguments.empty() ? L"" : L" " + options.arguments);
     say("start=" + narrow(cmd));
-    process_ = startProcess(options.exe, cmd, options.stdOut, &pid_);
+    for (const auto& [name, value] : options.environment)
+        say("environment=" + narrow(name) + "=" + narrow(value));
+    process_ = startProcess(options.exe, cmd, options.stdOut, &pid_, options.environment);
     sayKey("pid", pid_);
     WaitForInputIdle(process_.get(), 5000);
 }
@@ -1065,11 +1100,14 @@ UnixResult runUnixOk(const std::string& command) {
 // ---------------------------------------------------------------- vantrel's windows
 
 App::App(const std::wstring& exe)
-    : process([&] {
+    : App([&] {
           LaunchOptions o;
           o.exe = exe;
           return o;
-      }()) {
+      }()) {}
+
+App::App(const LaunchOptions& options) : process(options) {
+    const std::wstring& exe = options.exe;
     const size_t slash = exe.find_last_of(L"\\/");
     caption_ = slash == std::wstring::npos ? exe : exe.substr(slash + 1);
     const size_t dot = caption_.rfind(L'.');

@@ -177,6 +177,9 @@ struct LaunchOptions {
     std::wstring arguments;      // appended after the quoted path, unless rawCommandLine is set
     bool rawCommandLine = false; // the command line is exactly `arguments` (argv[0] need not be the path)
     HANDLE stdOut = nullptr;     // inheritable handle given to the child as standard output
+    // Variables set in the child's environment on top of the driver's own (a name given here replaces the
+    // driver's value of it).
+    std::vector<std::pair<std::wstring, std::wstring>> environment;
 };
 
 // vantrel.exe (or the driver's own helper mode) started for one case. Destroying it ends it properly: the
@@ -347,6 +350,7 @@ struct App {
     HWND panel = nullptr;
 
     explicit App(const std::wstring& exe = vantrelPath());
+    explicit App(const LaunchOptions& options);
     ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;

@@ -1,0 +1,159 @@
+#include "panel/opa_controls.h"
+
+#include "panel/glass_logic.h"
+#include "platform/app.h"
+#include "platform/buffered_paint.h"
+#include "platform/gdi_scope.h"
+#include "platform/unique_handle.h"
+
+#include <vsstyle.h>
+#include <vssym32.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The push button's edge keeps the alpha of the button's own drawing; inside it the face is opaque.
+constexpr int kOpaqueInset = 3;
+constexpr UINT kLabelFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
+
+platform::Rect ToRect(const RECT& r) {
+    return platform::Rect{r.left, r.top, r.right, r.bottom};
+}
+
+std::wstring WindowText(HWND wnd) {
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(wnd)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(wnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// How much the label covers each pixel of a width x height area, drawn white on black with the same
+// font and rectangle into a buffer of its own.
+std::vector<std::uint8_t> LabelCoverage(HDC like, HFONT font, const std::wstring& text, RECT rect, int width,
+                                        int height) {
+    std::vector<std::uint8_t> coverage(static_cast<size_t>(width) * height, 0);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    platform::UniqueBitmap mask(::CreateDIBSection(like, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    platform::UniqueDc dc(::CreateCompatibleDC(like));
+    if (!mask || !dc || !bits)
+        return coverage;
+    platform::SelectScope selectMask(dc.get(), mask.get());
+    platform::SelectScope selectFont(dc.get(), font);
+    ::SetBkMode(dc.get(), TRANSPARENT);
+    ::SetTextColor(dc.get(), RGB(255, 255, 255));
+    ::DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &rect, kLabelFormat);
+    ::GdiFlush();
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    for (size_t i = 0; i < coverage.size(); ++i) {
+        const std::uint32_t p = pixels[i];
+        coverage[i] = static_cast<std::uint8_t>(std::max({p & 0xFF, (p >> 8) & 0xFF, (p >> 16) & 0xFF}));
+    }
+    return coverage;
+}
+
+} // namespace
+
+int PixelsToPoints(int pixels) {
+    HWND main = nullptr;
+    if (platform::CWinApp* app = platform::CWinApp::Current())
+        main = app->MainWindowHandle();
+    platform::WindowDcScope dc(main);
+    return panel::PixelsToPointsAt(pixels, ::GetDeviceCaps(dc.get(), LOGPIXELSY));
+}
+
+LRESULT COpaButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_PAINT: OnPaint(); return 0;
+    }
+    return Default(msg, wp, lp);
+}
+
+// Called to paint the button: the button draws itself into the buffer, and the face inside the edge
+// band becomes opaque so that face and caption are not shown as glass.
+void COpaButton::OnPaint() {
+    platform::PaintScope paint(m_hWnd);
+    platform::WindowDcScope window(m_hWnd);
+    RECT r{};
+    ::GetClientRect(m_hWnd, &r);
+    platform::BufferedPaint buffer(window.get(), r);
+    if (!buffer)
+        return;
+    ::SendMessageW(m_hWnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(buffer.dc()), PRF_CLIENT);
+    buffer.SetAlpha(
+        RECT{r.left + kOpaqueInset, r.top + kOpaqueInset, r.right - kOpaqueInset, r.bottom - kOpaqueInset},
+        255);
+}
+
+LRESULT COpaCheck::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_PAINT: OnPaint(); return 0;
+    }
+    return Default(msg, wp, lp);
+}
+
+// Called to paint the check box: the system draws box and label into the buffer, and the label is
+// drawn again over it as composited text with a glow, which stays readable on glass.
+void COpaCheck::OnPaint() {
+    platform::PaintScope paint(m_hWnd);
+    platform::WindowDcScope window(m_hWnd);
+    RECT r{};
+    ::GetClientRect(m_hWnd, &r);
+    platform::BufferedPaint buffer(window.get(), r);
+    if (!buffer)
+        return;
+    HDC dc = buffer.dc();
+    ::SendMessageW(m_hWnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+
+    const std::wstring text = WindowText(m_hWnd);
+    if (text.empty())
+        return;
+    platform::UniqueTheme theme(::OpenThemeData(m_hWnd, L"Button"));
+    LOGFONTW lf{};
+    HFONT panelFont = reinterpret_cast<HFONT>(::SendMessageW(::GetParent(m_hWnd), WM_GETFONT, 0, 0));
+    ::GetObjectW(panelFont ? static_cast<HGDIOBJ>(panelFont) : ::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf),
+                 &lf);
+    platform::UniqueFont font(::CreateFontIndirectW(&lf));
+    platform::SelectScope selectFont(dc, font.get());
+    const int glow = PixelsToPoints(-lf.lfHeight);
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    const platform::Rect label = panel::CheckLabelRect(ToRect(r), extent.cx, extent.cy);
+    RECT labelRect{label.left, label.top, label.right, label.bottom};
+
+    // The system's drawing leaves no alpha under the label; anything there afterwards was written by
+    // composited text.
+    const platform::PixelView view = buffer.View();
+    if (view.pixels)
+        platform::SetAlpha(view, label, 0);
+    if (theme) {
+        DTTOPTS options{};
+        options.dwSize = sizeof(options);
+        options.dwFlags = DTT_COMPOSITED | DTT_GLOWSIZE;
+        options.iGlowSize = glow;
+        ::DrawThemeTextEx(theme.get(), dc, BP_CHECKBOX, 0, text.c_str(), static_cast<int>(text.size()),
+                          kLabelFormat, &labelRect, &options);
+    }
+    if (!view.pixels || platform::AnyAlpha(view, label))
+        return;
+
+    // No theme, or one that draws text without composition or glow: the label is drawn with its glow
+    // here, right of the box so the halo does not cover it.
+    const int from = std::min(label.left - 2, view.width);
+    platform::PixelView labelArea{view.pixels + from, view.width - from, view.height, view.stride};
+    RECT maskRect{labelRect.left - from, labelRect.top, labelRect.right - from, labelRect.bottom};
+    const std::vector<std::uint8_t> coverage =
+        LabelCoverage(dc, font.get(), text, maskRect, labelArea.width, labelArea.height);
+    COLORREF colour = ::GetSysColor(COLOR_BTNTEXT);
+    if (theme)
+        ::GetThemeColor(theme.get(), BP_CHECKBOX, CBS_UNCHECKEDNORMAL, TMT_TEXTCOLOR, &colour);
+    const std::uint32_t rgb = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    panel::DrawGlowingText(labelArea, coverage.data(), rgb, glow);
+}

@@ -1,0 +1,53 @@
+#include "panel/tooltip_table.h"
+
+#include "res/resource.h"
+
+namespace panel {
+
+const std::array<TipTool, 5>& TipTools() noexcept {
+    static const std::array<TipTool, 5> tools = {{
+        {IDC_CLEAR, L"イメージクリア", L"画像をクリアして透明に戻します"},
+        {IDC_CAPTURE, L"イメージキャプチャ", L"メインパネルの枠内をキャプチャします"},
+        {IDC_COPY, L"クリップボードにコピー", L"キャプチャ中のイメージをクリップボードにコピーします"},
+        {IDC_SAVE, L"保存", L"キャプチャー中のイメージをファイルに保存します"},
+        {IDC_RIGHTPOS, L"操作パネル表示位置", L"Operationパネルの左右位置を指定します"},
+    }};
+    return tools;
+}
+
+const wchar_t* TipDescription(int controlId) noexcept {
+    for (const TipTool& tool : TipTools())
+        if (tool.controlId == controlId)
+            return tool.description;
+    return L"";
+}
+
+int TipBitmapId(int controlId) noexcept {
+    switch (controlId) {
+    case IDC_CAPTURE: return IDB_CAPTURE;
+    case IDC_CLEAR: return IDB_CLEAR;
+    case IDC_COPY: return IDB_COPY;
+    case IDC_SAVE: return IDB_SAVE;
+    }
+    return 0;
+}
+
+// Key presses, pointer moves and single button presses and releases; double clicks and everything
+// else pass the tooltip by.
+bool IsRelayedToTip(unsigned message) noexcept {
+    switch (message) {
+    case 0x0100: // WM_KEYDOWN
+    case 0x0104: // WM_SYSKEYDOWN
+    case 0x0200: // WM_MOUSEMOVE
+    case 0x0201: // WM_LBUTTONDOWN
+    case 0x0202: // WM_LBUTTONUP
+    case 0x0204: // WM_RBUTTONDOWN
+    case 0x0205: // WM_RBUTTONUP
+    case 0x0207: // WM_MBUTTONDOWN
+    case 0x0208: // WM_MBUTTONUP
+        return true;
+    }
+    return false;
+}
+
+} // namespace panel

@@ -1,0 +1,27 @@
+#pragma once
+// What the panel's tips say and show: the five tools with their labels and descriptions, the icon of
+// each control, and which queued messages the tooltip has to see.
+
+#include <array>
+
+namespace panel {
+
+struct TipTool {
+    int controlId;
+    const wchar_t* label;       // given when the tool is added
+    const wchar_t* description; // set each time the tip shows
+};
+
+// The panel's tools in the order they are added.
+const std::array<TipTool, 5>& TipTools() noexcept;
+
+// The description shown under the label of a control's tip; "" for a control without a tool.
+const wchar_t* TipDescription(int controlId) noexcept;
+
+// The bitmap resource drawn in a control's icon column; 0 when the column stays empty.
+int TipBitmapId(int controlId) noexcept;
+
+// True for the key and button messages the tooltip needs to show and hide tips.
+bool IsRelayedToTip(unsigned message) noexcept;
+
+} // namespace panel

@@ -1,0 +1,244 @@
+#include "platform/tooltip_look.h"
+
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+
+constexpr unsigned Rgb(unsigned r, unsigned g, unsigned b) noexcept {
+    return r | (g << 8) | (b << 16);
+}
+
+// The border is this wide on every side, inside the window.
+constexpr int kBorder = 1;
+
+bool IsSpace(wchar_t c) noexcept {
+    return c == L' ' || c == L'\x3000';
+}
+
+bool IsLowSurrogate(wchar_t c) noexcept {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// Letters and digits of scripts that separate words with spaces: a line never breaks between two.
+bool IsWordChar(wchar_t c) noexcept {
+    return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') ||
+           (c >= 0x00C0 && c <= 0x024F && c != 0x00D7 && c != 0x00F7);
+}
+
+// Closing punctuation, small kana and the long vowel mark belong to the character before them.
+bool NoBreakBefore(wchar_t c) noexcept {
+    static constexpr std::wstring_view kClosing = L"、。，．・：；？！ー）」』】〕〉》］｝’”ゝゞヽヾ々"
+                                                  L"ぁぃぅぇぉっゃゅょゎァィゥェォッャュョヮヵヶ"
+                                                  L",.!?:;)]}%";
+    return kClosing.find(c) != std::wstring_view::npos || IsLowSurrogate(c);
+}
+
+// Opening brackets belong to the character after them.
+bool NoBreakAfter(wchar_t c) noexcept {
+    static constexpr std::wstring_view kOpening = L"（「『【〔〈《［｛‘“([{";
+    return kOpening.find(c) != std::wstring_view::npos;
+}
+
+// True when a line may end just before text[i] (0 < i < text.size()).
+bool CanBreakBefore(std::wstring_view text, std::size_t i) noexcept {
+    const wchar_t prev = text[i - 1];
+    const wchar_t cur = text[i];
+    if (IsSpace(cur))
+        return false; // spaces stay at the end of the line they follow
+    if (IsSpace(prev))
+        return true;
+    if (NoBreakBefore(cur) || NoBreakAfter(prev))
+        return false;
+    return !(IsWordChar(prev) && IsWordChar(cur));
+}
+
+// The forced break inside [start, overflow]: just before the character that overflowed, moved back
+// so that neither a surrogate pair nor closing punctuation is split from what it belongs to, while
+// the line keeps at least one character.
+std::size_t ForcedBreak(std::wstring_view text, std::size_t start, std::size_t overflow) noexcept {
+    std::size_t end = overflow;
+    while (end > start + 1 && NoBreakBefore(text[end]))
+        --end;
+    return end;
+}
+
+TextLine MakeLine(std::wstring_view text, const std::vector<int>& advances, std::size_t start,
+                  std::size_t end) {
+    std::size_t inkEnd = end;
+    while (inkEnd > start && IsSpace(text[inkEnd - 1]))
+        --inkEnd;
+    int width = 0;
+    for (std::size_t i = start; i < inkEnd; ++i)
+        width += advances[i];
+    return {start, inkEnd - start, width};
+}
+
+} // namespace
+
+ToolTipParams PanelLook() noexcept {
+    ToolTipParams look;
+    look.visualManager = 1;
+    return look;
+}
+
+ToolTipParams StyledLook() noexcept {
+    ToolTipParams look;
+    look.drawSeparator = 0;
+    look.roundedCorners = 1;
+    look.fillColour = static_cast<int>(Rgb(255, 255, 255));
+    look.fillGradientColour = static_cast<int>(Rgb(206, 212, 225));
+    look.textColour = static_cast<int>(Rgb(76, 76, 76));
+    look.borderColour = static_cast<int>(Rgb(118, 118, 118));
+    return look;
+}
+
+// A palette display or a high-contrast scheme cannot carry the styled colours, so the plain system look
+// is used there.
+ToolTipParams LookAtShow(const ToolTipParams& own, int bitsPerPixel, bool highContrast) noexcept {
+    if (!own.visualManager)
+        return own;
+    ToolTipParams look = (bitsPerPixel > 8 && !highContrast) ? StyledLook() : ToolTipParams{};
+    look.visualManager = 1;
+    return look;
+}
+
+TipColours ResolveColours(const ToolTipParams& look, unsigned infoBackground, unsigned infoText) noexcept {
+    auto pick = [](int colour, unsigned system) {
+        return colour == -1 ? system : static_cast<unsigned>(colour) & 0xFFFFFFu;
+    };
+    TipColours colours;
+    colours.fill = pick(look.fillColour, infoBackground);
+    colours.gradient = look.fillGradientColour != -1;
+    colours.fillGradient = colours.gradient ? pick(look.fillGradientColour, 0) : colours.fill;
+    colours.text = pick(look.textColour, infoText);
+    colours.border = pick(look.borderColour, infoText);
+    return colours;
+}
+
+GradientStart GradientStartFor(int angle) noexcept {
+    if (angle == -1)
+        return GradientStart::Top;
+    const int a = ((angle % 360) + 360) % 360;
+    if (a >= 45 && a < 135)
+        return GradientStart::Top;
+    if (a >= 135 && a < 225)
+        return GradientStart::Right;
+    if (a >= 225 && a < 315)
+        return GradientStart::Bottom;
+    return GradientStart::Left;
+}
+
+std::wstring ExpandTabs(std::wstring_view text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (wchar_t c : text) {
+        if (c == L'\t')
+            out.append(4, L' ');
+        else
+            out.push_back(c);
+    }
+    return out;
+}
+
+std::vector<TextLine> WrapText(std::wstring_view text, const std::vector<int>& advances, int maxWidth) {
+    std::vector<TextLine> lines;
+    const std::size_t n = std::min(text.size(), advances.size());
+    std::size_t start = 0;
+    while (start < n) {
+        std::size_t end = n;  // where this line ends
+        std::size_t next = n; // where the next one starts
+        std::size_t lastBreak = 0;
+        int width = 0;
+        for (std::size_t i = start; i < n; ++i) {
+            if (text[i] == L'\n') {
+                end = i;
+                next = i + 1;
+                break;
+            }
+            if (i > start && CanBreakBefore(text, i))
+                lastBreak = i;
+            width += advances[i];
+            if (i > start && !IsSpace(text[i]) && width > maxWidth) {
+                end = next = lastBreak > start ? lastBreak : ForcedBreak(text, start, i);
+                break;
+            }
+        }
+        lines.push_back(MakeLine(text, advances, start, end));
+        start = next;
+    }
+    return lines;
+}
+
+Size WrappedSize(const std::vector<TextLine>& lines, int lineHeight) noexcept {
+    Size size;
+    for (const TextLine& line : lines)
+        size.cx = std::max(size.cx, line.width);
+    size.cy = static_cast<int>(lines.size()) * lineHeight;
+    return size;
+}
+
+TipMargins MarginsOf(const ToolTipParams& look) noexcept {
+    return look.roundedCorners ? TipMargins{6, 4} : TipMargins{4, 2};
+}
+
+// The text column starts one margin right of the icon column, which is reserved whether or not an icon
+// is drawn into it; the label and description are centred down beside an icon taller than both.
+TipLayout LayoutTip(const ToolTipParams& look, Size icon, Size label, Size description) noexcept {
+    const TipMargins m = MarginsOf(look);
+    const bool hasDescription = description.cx > 0 && description.cy > 0;
+    const bool hasSeparator = hasDescription && look.drawSeparator;
+    const int left = kBorder + m.across;
+    const int top = kBorder + m.down;
+    const int textLeft = left + (icon.cx > 0 ? icon.cx + m.across : 0);
+    const int textWidth = std::max(label.cx, hasDescription ? description.cx : 0);
+    const int gap = hasSeparator ? m.down + 1 + m.down : m.down;
+    const int textHeight = label.cy + (hasDescription ? gap + description.cy : 0);
+    const int contentHeight = std::max(icon.cy, textHeight);
+    const int textTop = top + (contentHeight - textHeight) / 2;
+
+    TipLayout layout;
+    layout.icon = {left, top, left + icon.cx, top + icon.cy};
+    layout.label = {textLeft, textTop, textLeft + label.cx, textTop + label.cy};
+    if (hasSeparator) {
+        const int y = layout.label.bottom + m.down;
+        layout.separator = {textLeft, y, textLeft + textWidth, y + 1};
+    }
+    if (hasDescription) {
+        const int y = layout.label.bottom + gap;
+        layout.description = {textLeft, y, textLeft + description.cx, y + description.cy};
+    }
+    layout.size = {textLeft + textWidth + m.across + kBorder, top + contentHeight + m.down + kBorder};
+    return layout;
+}
+
+std::vector<Rect> TipShape(Size size, bool rounded) {
+    const int w = size.cx, h = size.cy;
+    if (!rounded || w < 5 || h < 5)
+        return {{0, 0, w, h}};
+    return {
+        {2, 0, w - 2, 1}, {1, 1, w - 1, 2}, {0, 2, w, h - 2}, {1, h - 2, w - 1, h - 1}, {2, h - 1, w - 2, h}};
+}
+
+std::vector<Rect> TipBorder(Size size, bool rounded) {
+    const int w = size.cx, h = size.cy;
+    if (!rounded || w < 5 || h < 5)
+        return {{0, 0, w, 1}, {0, h - 1, w, h}, {0, 1, 1, h - 1}, {w - 1, 1, w, h - 1}};
+    return {{2, 0, w - 2, 1}, {2, h - 1, w - 2, h}, {0, 2, 1, h - 2},     {w - 1, 2, w, h - 2},
+            {1, 1, 2, 2},     {w - 2, 1, w - 1, 2}, {1, h - 2, 2, h - 1}, {w - 2, h - 2, w - 1, h - 1}};
+}
+
+Rect PlaceTip(int cursorX, int cursorY, Size tip, const Rect& workArea, int cursorHeight) noexcept {
+    int x = cursorX;
+    int y = cursorY + cursorHeight;
+    if (x + tip.cx > workArea.right)
+        x = workArea.right - tip.cx;
+    if (y + tip.cy > workArea.bottom)
+        y = cursorY - tip.cy;
+    x = std::max(x, workArea.left);
+    y = std::max(y, workArea.top);
+    return {x, y, x + tip.cx, y + tip.cy};
+}
+
+} // namespace platform

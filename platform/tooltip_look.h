@@ -1,0 +1,107 @@
+#pragma once
+// The look of a drawn tooltip as a record of numbers, the choice between the plain and the styled look,
+// and the arithmetic of a tip: its text wrapped, its parts laid out, its shape and its place on screen.
+
+#include "platform/rect.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// Colours are 0x00BBGGRR; -1 means the system's tooltip colour (background COLOR_INFOBK, text and
+// border COLOR_INFOTEXT).
+struct ToolTipParams {
+    int balloon = 0;             // drawn and sized by the system as a balloon
+    int drawIcon = 1;            // an icon column left of the text
+    int drawDescription = 1;     // a description under the label
+    int roundedCorners = 0;      // 4x4 rounded corners, margins 6 across and 4 down instead of 4 and 2
+    int boldLabel = 1;           // the label in bold when a description is shown
+    int drawSeparator = 1;       // a line between label and description
+    int visualManager = 0;       // the look is taken from the display at every show (StyledLook)
+    int maxDescWidth = 200;      // width to which the description is wrapped
+    int gradientAngle = -1;      // -1 means 90 (top to bottom)
+    int fillColour = -1;         // background
+    int fillGradientColour = -1; // second gradient colour; -1: solid fill
+    int textColour = -1;
+    int borderColour = -1;
+};
+
+// The operation panel's record: the default one, with the look taken from the display.
+ToolTipParams PanelLook() noexcept;
+// The program's styled look: rounded, no separator, white to blue-grey, grey text and border.
+ToolTipParams StyledLook() noexcept;
+// The record a tip is shown with. A record that takes its look from the display gets the styled look
+// on a display of more than 8 bits per pixel without high contrast and the default record otherwise;
+// either way it keeps asking the display. Any other record is used as it is.
+ToolTipParams LookAtShow(const ToolTipParams& own, int bitsPerPixel, bool highContrast) noexcept;
+
+// Colours of a tip with the system's ones filled in (0x00BBGGRR).
+struct TipColours {
+    unsigned fill = 0;
+    unsigned fillGradient = 0; // equal to fill when gradient is false
+    bool gradient = false;
+    unsigned text = 0;
+    unsigned border = 0;
+};
+TipColours ResolveColours(const ToolTipParams& look, unsigned infoBackground, unsigned infoText) noexcept;
+
+// Where the fill colour sits; the gradient colour is at the opposite side.
+enum class GradientStart { Top, Bottom, Left, Right };
+// The side nearest to the angle (degrees, 90 = top to bottom; -1 means 90).
+GradientStart GradientStartFor(int angle) noexcept;
+
+// A description as stored: every tab becomes four spaces.
+std::wstring ExpandTabs(std::wstring_view text);
+
+struct Size {
+    int cx = 0;
+    int cy = 0;
+    friend bool operator==(const Size& a, const Size& b) noexcept { return a.cx == b.cx && a.cy == b.cy; }
+};
+
+// One line of wrapped text: characters [start, start + length) and their width without trailing spaces.
+struct TextLine {
+    std::size_t start = 0;
+    std::size_t length = 0;
+    int width = 0;
+};
+// Wraps text at maxWidth given the advance width of each character. Lines break after spaces and
+// between characters of scripts written without spaces (Japanese), never inside a word of letters
+// and digits unless the word alone is too wide, never before closing punctuation or after opening
+// brackets, and always at '\n'. A character wider than maxWidth gets a line of its own.
+std::vector<TextLine> WrapText(std::wstring_view text, const std::vector<int>& advances, int maxWidth);
+// The box the lines fill, each lineHeight high.
+Size WrappedSize(const std::vector<TextLine>& lines, int lineHeight) noexcept;
+
+// Inner margins between the border and the content.
+struct TipMargins {
+    int across = 0;
+    int down = 0;
+};
+TipMargins MarginsOf(const ToolTipParams& look) noexcept;
+
+// The parts of a tip in its own coordinates (0, 0 at the window's top-left corner).
+struct TipLayout {
+    Size size;        // the whole window
+    Rect icon;        // the icon column: the icon's size at the content's top-left corner
+    Rect label;       // one line
+    Rect separator;   // 1 pixel high; empty when none is drawn
+    Rect description; // empty when none is shown
+};
+// icon is (0, 0) for no icon column, description (0, 0) for no description.
+TipLayout LayoutTip(const ToolTipParams& look, Size icon, Size label, Size description) noexcept;
+
+// The window's shape as rows of rectangles (a rounded tip loses two pixels at each corner of its first and
+// last rows and one of its second and second-last), and the border following its edge, 1 pixel wide.
+std::vector<Rect> TipShape(Size size, bool rounded);
+std::vector<Rect> TipBorder(Size size, bool rounded);
+
+// Where the tip goes: its top-left corner below the pointer's hot spot by cursorHeight, moved left to end
+// at the work area's right edge, above the pointer when it would pass the bottom edge, and never beyond
+// the left or top edge.
+Rect PlaceTip(int cursorX, int cursorY, Size tip, const Rect& workArea, int cursorHeight) noexcept;
+
+} // namespace platform

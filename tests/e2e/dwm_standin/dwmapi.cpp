@@ -1,0 +1,197 @@
+// Stand-in for the window manager's library, loaded by a test's copy of vantrel instead of the system's.
+// It reports composition as the test sets it, records every call, and copies a window's pixels (alpha
+// included) to a file when the test asks: an X server has no alpha, so a screenshot cannot show it.
+// The files, the class and the message are described in standin_protocol.h.
+#include "standin_protocol.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The library's margins structure, declared here: the system header would declare the exports as imports.
+struct Margins {
+    int left, right, top, bottom;
+};
+
+// The folder the test named, or empty when the copy runs without one.
+const std::wstring& folder() {
+    static const std::wstring path = [] {
+        wchar_t buf[MAX_PATH * 2];
+        DWORD n = GetEnvironmentVariableW(dwm_standin::kFolderVariable, buf, MAX_PATH * 2);
+        return n > 0 && n < MAX_PATH * 2 ? std::wstring(buf, n) : std::wstring();
+    }();
+    return path;
+}
+
+std::wstring inFolder(const wchar_t* name) {
+    std::wstring path = folder();
+    if (!path.empty() && path.back() != L'\\' && path.back() != L'/')
+        path += L'\\';
+    return path + name;
+}
+
+std::string readSmallFile(const std::wstring& path) {
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::string();
+    char buf[64];
+    DWORD got = 0;
+    std::string text;
+    if (ReadFile(file, buf, sizeof buf, &got, nullptr))
+        text.assign(buf, got);
+    CloseHandle(file);
+    return text;
+}
+
+bool writeWholeFile(const std::wstring& path, const void* data, DWORD size) {
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, data, size, &written, nullptr) && written == size;
+    CloseHandle(file);
+    return ok;
+}
+
+bool compositionOn() {
+    if (folder().empty())
+        return false;
+    std::string text = readSmallFile(inFolder(dwm_standin::kCompositionFile));
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text == "on";
+}
+
+void logLine(const std::string& line) {
+    if (folder().empty())
+        return;
+    HANDLE file = CreateFileW(inFolder(dwm_standin::kLogFile).c_str(), FILE_APPEND_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    const std::string text = line + "\n";
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string handleText(HWND hwnd) {
+    char buf[32];
+    snprintf(buf, sizeof buf, "0x%llX", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(hwnd)));
+    return buf;
+}
+
+// ---------------------------------------------------------------- pixel service
+
+bool copyPixels(HWND target) {
+    RECT rc{};
+    if (!IsWindow(target) || !GetClientRect(target, &rc) || rc.right <= 0 || rc.bottom <= 0)
+        return false;
+    const int width = rc.right, height = rc.bottom;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height; // top row first
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    HDC source = GetDC(target);
+    if (!source)
+        return false;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(source, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(source);
+    bool ok = false;
+    if (dib && memory && bits) {
+        const size_t bytes = static_cast<size_t>(width) * height * 4;
+        HGDIOBJ old = SelectObject(memory, dib);
+        ok = BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY) != FALSE;
+        GdiFlush();
+        SelectObject(memory, old);
+        if (ok) {
+            std::vector<unsigned char> file(8 + bytes);
+            const int32_t size[2] = {width, height};
+            memcpy(file.data(), size, sizeof size);
+            memcpy(file.data() + 8, bits, bytes);
+            ok = writeWholeFile(inFolder(dwm_standin::kPixelsFile), file.data(),
+                                static_cast<DWORD>(file.size()));
+        }
+    }
+    if (memory)
+        DeleteDC(memory);
+    if (dib)
+        DeleteObject(dib);
+    ReleaseDC(target, source);
+    return ok;
+}
+
+LRESULT CALLBACK serviceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == dwm_standin::kCopyPixels)
+        return copyPixels(reinterpret_cast<HWND>(wp)) ? 1 : 0;
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+DWORD WINAPI serviceThread(void* module) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = serviceProc;
+    wc.hInstance = static_cast<HINSTANCE>(module);
+    wc.lpszClassName = dwm_standin::kServiceClass;
+    if (!RegisterClassW(&wc))
+        return 1;
+    if (!CreateWindowExW(0, dwm_standin::kServiceClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                         wc.hInstance, nullptr))
+        return 1;
+    MSG m;
+    while (GetMessageW(&m, nullptr, 0, 0) > 0)
+        DispatchMessageW(&m);
+    return 0;
+}
+
+// Starts the service once, from the first call (never from DllMain, where no thread may be waited for).
+void startService() {
+    static LONG started = 0;
+    if (folder().empty() || InterlockedExchange(&started, 1) != 0)
+        return;
+    HMODULE self = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&startService), &self);
+    if (HANDLE thread = CreateThread(nullptr, 0, serviceThread, self, 0, nullptr))
+        CloseHandle(thread);
+}
+
+} // namespace
+
+extern "C" {
+
+HRESULT WINAPI DwmIsCompositionEnabled(BOOL* enabled) {
+    startService();
+    if (!enabled)
+        return E_INVALIDARG;
+    *enabled = compositionOn() ? TRUE : FALSE;
+    logLine("DwmIsCompositionEnabled enabled=" + std::to_string(*enabled));
+    return S_OK;
+}
+
+HRESULT WINAPI DwmExtendFrameIntoClientArea(HWND hwnd, const Margins* margins) {
+    startService();
+    std::string line = "DwmExtendFrameIntoClientArea hwnd=" + handleText(hwnd) + " margins=";
+    line += margins ? std::to_string(margins->left) + "," + std::to_string(margins->right) + "," +
+                          std::to_string(margins->top) + "," + std::to_string(margins->bottom)
+                    : "null";
+    logLine(line);
+    return margins ? S_OK : E_INVALIDARG;
+}
+
+HRESULT WINAPI DwmGetWindowAttribute(HWND hwnd, DWORD attribute, void*, DWORD) {
+    startService();
+    logLine("DwmGetWindowAttribute hwnd=" + handleText(hwnd) + " attribute=" + std::to_string(attribute));
+    return E_NOTIMPL;
+}
+
+} // extern "C"

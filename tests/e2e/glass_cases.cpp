@@ -1,0 +1,682 @@
+// End-to-end cases of the panel's glass look. A copy of vantrel runs beside the stand-in dwmapi.dll
+// (dwm_standin/), which reports composition as the case sets it, records the calls it gets and copies the
+// panel's pixels with their alpha; the case reads the controls' subclass lists from the program's memory
+// and the panel's look from the screen.
+#include "e2e_util.h"
+
+#include "dwm_standin/standin_protocol.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+using namespace e2e;
+
+namespace {
+
+constexpr int kClear = 1003;
+constexpr int kCapture = 1002;
+constexpr int kCopy = 1004;
+constexpr int kSave = 1005;
+constexpr int kRightPos = 1006;
+// The panel's controls: Clear, Capture, Copy, Save and the Right Pos check box.
+const int kControls[] = {kClear, kCapture, kCopy, kSave, kRightPos};
+const int kPushButtons[] = {kClear, kCapture, kCopy, kSave};
+constexpr UINT kCompositionChanged = 0x031E;
+constexpr UINT_PTR kOurSubclassId = 0x56414E;
+// A push button's face is opaque inside a band this wide along its edges.
+constexpr int kFaceBand = 3;
+
+const char kIsEnabled[] = "DwmIsCompositionEnabled";
+const char kExtend[] = "DwmExtendFrameIntoClientArea";
+
+std::string handleText(HWND hwnd) {
+    char buf[32];
+    snprintf(buf, sizeof buf, "0x%llX", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(hwnd)));
+    return buf;
+}
+
+std::string listText(const std::vector<std::string>& lines) {
+    std::string out = "[";
+    for (size_t i = 0; i < lines.size(); ++i)
+        out += (i ? ", " : "") + lines[i];
+    return out + "]";
+}
+
+// ---------------------------------------------------------------- the copy and its stand-in
+
+// Wine's settings for one program name (HKCU\Software\Wine\AppDefaults\NAME) while the object lives. A
+// child started by the driver takes its DLL overrides from here: WINEDLLOVERRIDES in the environment block
+// given to CreateProcessW is not read.
+class WineProgramSettings {
+public:
+    WineProgramSettings(const std::wstring& exeName, const wchar_t* dwmapiOrder, const wchar_t* version)
+        : key_(L"Software\\Wine\\AppDefaults\\" + exeName) {
+        remove(false); // left over by a case that was killed
+        set(L"DllOverrides", L"dwmapi", dwmapiOrder);
+        if (version)
+            set(L"", L"Version", version);
+    }
+    ~WineProgramSettings() { remove(true); }
+    WineProgramSettings(const WineProgramSettings&) = delete;
+    WineProgramSettings& operator=(const WineProgramSettings&) = delete;
+
+private:
+    void set(const std::wstring& subKey, const wchar_t* name, const wchar_t* value) {
+        const std::wstring path = subKey.empty() ? key_ : key_ + L"\\" + subKey;
+        HKEY key = nullptr;
+        LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                         nullptr, &key, nullptr);
+        if (status == ERROR_SUCCESS) {
+            status = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                                    static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+            RegCloseKey(key);
+        }
+        if (status != ERROR_SUCCESS) {
+            remove(true);
+            fail("could not set HKCU\\" + narrow(path) + " " + narrow(name) + ", error " +
+                 std::to_string(status));
+        }
+    }
+    void remove(bool report) const {
+        RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, key_.c_str());
+        HKEY left = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_READ, &left) == ERROR_SUCCESS) {
+            RegCloseKey(left);
+            if (report)
+                noteCleanupFailure("could not remove HKCU\\" + narrow(key_));
+        }
+    }
+    std::wstring key_;
+};
+
+// Where the copy's dwmapi comes from.
+enum class Library {
+    StandIn, // the stand-in beside the copy
+    Missing, // none: the library is disabled for the copy
+};
+
+// A copy of vantrel in a folder of its own with the stand-in dwmapi.dll beside it and the stand-in's files.
+// The stand-in's folder reaches it through the copy's environment.
+class GlassCopy {
+public:
+    explicit GlassCopy(const wchar_t* exeName = L"vantrel_glass.exe", Library library = Library::StandIn,
+                       const wchar_t* version = nullptr)
+        : exe_(joinPath(dir_.path(), exeName)),
+          settings_(exeName, library == Library::StandIn ? L"native" : L"", version) {
+        check(CopyFileW(vantrelPath().c_str(), exe_.c_str(), FALSE),
+              "could not copy vantrel.exe to " + narrow(exe_) + ", error " + std::to_string(GetLastError()));
+        // Beside the driver, or in a folder of its own there (so that vantrel.exe beside the driver does
+        // not load it).
+        std::wstring standIn = joinPath(driverDir(), L"dwm_standin\\dwmapi.dll");
+        if (!fileExists(standIn))
+            standIn = joinPath(driverDir(), L"dwmapi.dll");
+        check(CopyFileW(standIn.c_str(), joinPath(dir_.path(), L"dwmapi.dll").c_str(), FALSE),
+              "could not copy the stand-in " + narrow(standIn) + ", error " + std::to_string(GetLastError()));
+    }
+
+    // Also moves the pointer to a corner of the screen, so that no hover look or tip shows on the panel.
+    LaunchOptions launch() const {
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+        LaunchOptions o;
+        o.exe = exe_;
+        o.environment = {{dwm_standin::kFolderVariable, dir_.path()}};
+        return o;
+    }
+
+    void setComposition(bool on) const {
+        writeFile(joinPath(dir_.path(), dwm_standin::kCompositionFile), on ? "on" : "off");
+    }
+
+    // Every call the stand-in has recorded, in order.
+    std::vector<std::string> calls() const {
+        std::vector<std::string> lines;
+        const std::string text = readFile(joinPath(dir_.path(), dwm_standin::kLogFile));
+        size_t start = 0;
+        for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+            lines.push_back(text.substr(start, end - start));
+        return lines;
+    }
+    // The calls that decide the glass look, from the index `from` of calls() on (the frame's placement
+    // asks for window attributes too).
+    std::vector<std::string> glassCalls(size_t from = 0) const {
+        std::vector<std::string> all = calls(), glass;
+        for (size_t i = from; i < all.size(); ++i)
+            if (all[i].rfind(kIsEnabled, 0) == 0 || all[i].rfind(kExtend, 0) == 0)
+                glass.push_back(all[i]);
+        return glass;
+    }
+
+    const std::wstring& folder() const { return dir_.path(); }
+
+private:
+    TempDir dir_;
+    std::wstring exe_;
+    WineProgramSettings settings_;
+};
+
+std::string isEnabledLine(bool on) {
+    return std::string(kIsEnabled) + " enabled=" + (on ? "1" : "0");
+}
+std::string extendLine(HWND panel) {
+    return std::string(kExtend) + " hwnd=" + handleText(panel) + " margins=-1,0,0,0";
+}
+
+// The glass calls made since `from` are exactly `want` (waits for them, then a little longer for extra ones).
+void expectGlassCalls(const GlassCopy& copy, size_t from, const std::vector<std::string>& want,
+                      const std::string& when) {
+    waitFor([&] { return copy.glassCalls(from).size() >= want.size(); }, 5000);
+    Sleep(300);
+    const std::vector<std::string> got = copy.glassCalls(from);
+    sayKey("glass_calls", when + ": " + listText(got));
+    if (got != want)
+        fail(when + ": the window manager calls were " + listText(got) + ", expected " + listText(want) +
+             "; every call the stand-in recorded: " + listText(copy.calls()));
+}
+
+// ---------------------------------------------------------------- subclass lists
+
+// comctl32 keeps a window's subclasses in a list the window property "CC32SubclassInfo" points to. Wine's
+// layout is below; it is checked on a window of the driver before vantrel's lists are read with it.
+struct SubclassEntry {
+    SUBCLASSPROC proc;
+    UINT_PTR id;
+    DWORD_PTR ref;
+    SubclassEntry* next;
+};
+struct SubclassHead {
+    SubclassEntry* first;
+    SubclassEntry* running;
+    WNDPROC original;
+    int depth;
+};
+const wchar_t kSubclassProperty[] = L"CC32SubclassInfo";
+
+// The ids of the subclasses in a window's list, first to last, read from the memory of `process`.
+std::vector<UINT_PTR> readSubclassIds(HANDLE process, HWND hwnd, std::vector<DWORD_PTR>* refs = nullptr) {
+    std::vector<UINT_PTR> ids;
+    auto* headAddress = static_cast<SubclassHead*>(GetPropW(hwnd, kSubclassProperty));
+    if (!headAddress)
+        return ids;
+    SubclassHead head{};
+    SIZE_T got = 0;
+    check(ReadProcessMemory(process, headAddress, &head, sizeof head, &got) && got == sizeof head,
+          "could not read the subclass list of " + handleText(hwnd));
+    const SubclassEntry* at = head.first;
+    for (int n = 0; at && n < 64; ++n) {
+        SubclassEntry entry{};
+        check(ReadProcessMemory(process, at, &entry, sizeof entry, &got) && got == sizeof entry,
+              "could not read a subclass entry of " + handleText(hwnd));
+        ids.push_back(entry.id);
+        if (refs)
+            refs->push_back(entry.ref);
+        at = entry.next;
+    }
+    check(at == nullptr, "the subclass list of " + handleText(hwnd) + " does not end");
+    return ids;
+}
+
+LRESULT CALLBACK probeSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+// Subclasses a window of the driver twice and reads the list back the way vantrel's lists are read.
+void checkSubclassLayout() {
+    HWND probe =
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    check(probe != nullptr, "could not create a window to check the subclass layout on");
+    SetWindowSubclass(probe, probeSubclass, 7, 0x1111);
+    SetWindowSubclass(probe, probeSubclass, kOurSubclassId, 0x2222);
+    std::vector<DWORD_PTR> refs;
+    std::vector<UINT_PTR> ids = readSubclassIds(GetCurrentProcess(), probe, &refs);
+    RemoveWindowSubclass(probe, probeSubclass, 7);
+    RemoveWindowSubclass(probe, probeSubclass, kOurSubclassId);
+    DestroyWindow(probe);
+    std::sort(ids.begin(), ids.end());
+    std::sort(refs.begin(), refs.end());
+    if (ids != std::vector<UINT_PTR>{7, kOurSubclassId} || refs != std::vector<DWORD_PTR>{0x1111, 0x2222})
+        skip("comctl32 keeps its subclass lists in another layout here: cannot count vantrel's");
+}
+
+// How many subclasses of ours each control has, in kControls order.
+std::vector<int> attachedCounts(const App& app) {
+    Handle process(OpenProcess(PROCESS_VM_READ | PROCESS_QUERY_INFORMATION, FALSE, app.process.pid()));
+    check(static_cast<bool>(process), "cannot open vantrel's process to read its memory");
+    std::vector<int> counts;
+    for (int id : kControls) {
+        std::vector<UINT_PTR> ids = readSubclassIds(process.get(), app.button(id));
+        counts.push_back(static_cast<int>(std::count(ids.begin(), ids.end(), kOurSubclassId)));
+    }
+    return counts;
+}
+
+void expectAttached(const App& app, int each, const std::string& when) {
+    std::vector<int> counts = attachedCounts(app);
+    std::string text;
+    for (size_t i = 0; i < counts.size(); ++i)
+        text += (i ? " " : "") + std::to_string(kControls[i]) + ":" + std::to_string(counts[i]);
+    sayKey("subclasses_of_ours", when + ": " + text);
+    check(counts == std::vector<int>(counts.size(), each),
+          when + ": expected " + std::to_string(each) + " subclass(es) of ours on every control, found " +
+              text);
+}
+
+// ---------------------------------------------------------------- pixels
+
+int luminance(uint32_t rgb) {
+    return static_cast<int>((299 * ((rgb >> 16) & 0xFF) + 587 * ((rgb >> 8) & 0xFF) + 114 * (rgb & 0xFF)) /
+                            1000);
+}
+
+uint32_t colourOf(COLORREF c) {
+    return (static_cast<uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
+
+// The panel's client area as the screen shows it, with its controls' places (client coordinates).
+struct PanelView {
+    Pixels screen;
+    std::vector<RECT> controls; // kControls order
+    RECT control(int id) const {
+        for (size_t i = 0; i < std::size(kControls); ++i)
+            if (kControls[i] == id)
+                return controls[i];
+        return RECT{};
+    }
+    // A client pixel no control covers.
+    bool background(int x, int y) const {
+        POINT p{x, y};
+        return std::none_of(controls.begin(), controls.end(), [&](const RECT& r) { return PtInRect(&r, p); });
+    }
+};
+
+PanelView viewPanel(const App& app) {
+    PanelView v;
+    const RECT client = clientRectOnScreen(app.panel);
+    v.screen = captureScreen(client);
+    for (int id : kControls) {
+        RECT r = windowRect(app.button(id));
+        OffsetRect(&r, -client.left, -client.top);
+        v.controls.push_back(r);
+    }
+    return v;
+}
+
+// Client pixels that no control covers and that are not `colour`; the first one is described.
+long backgroundNot(const PanelView& v, uint32_t colour, std::string* first) {
+    long bad = 0;
+    long total = 0;
+    for (int y = 0; y < v.screen.height; ++y)
+        for (int x = 0; x < v.screen.width; ++x) {
+            if (!v.background(x, y))
+                continue;
+            ++total;
+            if (v.screen.at(x, y) != colour && bad++ == 0 && first)
+                *first =
+                    "(" + std::to_string(x) + "," + std::to_string(y) + ") " + colourText(v.screen.at(x, y));
+        }
+    return total == 0 ? -1 : bad;
+}
+
+// Polls the screen until every background pixel of the panel is `colour`.
+PanelView expectBackground(const App& app, uint32_t colour, const std::string& when) {
+    PanelView v;
+    long bad = 0;
+    std::string first;
+    waitFor(
+        [&] {
+            v = viewPanel(app);
+            bad = backgroundNot(v, colour, &first);
+            return bad == 0;
+        },
+        5000, 100);
+    check(bad >= 0, when + ": the controls cover the whole panel, no background to look at");
+    if (bad)
+        fail(when + ": " + std::to_string(bad) + " background pixels of the panel are not " +
+             colourText(colour) + ", first at client " + first);
+    return v;
+}
+
+// A push button looks drawn: its face (inside the band) is mostly one colour well above black, and its
+// caption shows as pixels much darker than that face.
+void expectButtonDrawn(const PanelView& v, int id, const std::string& when) {
+    RECT face = v.control(id);
+    InflateRect(&face, -kFaceBand, -kFaceBand);
+    std::vector<uint32_t> colours;
+    for (int y = face.top; y < face.bottom; ++y)
+        for (int x = face.left; x < face.right; ++x)
+            colours.push_back(v.screen.at(x, y));
+    std::sort(colours.begin(), colours.end());
+    uint32_t common = 0;
+    size_t best = 0;
+    for (size_t i = 0; i < colours.size();) {
+        size_t j = i;
+        while (j < colours.size() && colours[j] == colours[i])
+            ++j;
+        if (j - i > best)
+            best = j - i, common = colours[i];
+        i = j;
+    }
+    const long caption = std::count_if(colours.begin(), colours.end(),
+                                       [&](uint32_t c) { return luminance(c) + 80 < luminance(common); });
+    const std::string what = when + ": button " + std::to_string(id);
+    sayKey("button_face", what + " face " + colourText(common) + " on " + std::to_string(best) + " of " +
+                              std::to_string(colours.size()) + " pixels, caption pixels " +
+                              std::to_string(caption));
+    check(!colours.empty() && luminance(common) >= 128 && best * 2 >= colours.size(),
+          what + ": no light face drawn (most common colour " + colourText(common) + " on " +
+              std::to_string(best) + " of " + std::to_string(colours.size()) + " pixels)");
+    check(caption >= 15,
+          what + ": no caption drawn on the face (" + std::to_string(caption) + " dark pixels)");
+}
+
+// The check box's label over the black background: light halo pixels, and dark text pixels next to them.
+void expectGlowingLabel(const PanelView& v, const std::string& when) {
+    // Only right of the box glyph, whose light square and dark tick would pass for a label too.
+    RECT box = v.control(kRightPos);
+    box.left += GetSystemMetrics(SM_CXMENUCHECK) + 1;
+    auto at = [&](int x, int y) { return luminance(v.screen.at(x, y)); };
+    long halo = 0, textInHalo = 0;
+    for (int y = box.top; y < box.bottom; ++y)
+        for (int x = box.left; x < box.right; ++x) {
+            if (at(x, y) >= 170)
+                ++halo;
+            if (at(x, y) >= 90)
+                continue;
+            bool lightNear = false;
+            for (int dy = -2; dy <= 2 && !lightNear; ++dy)
+                for (int dx = -2; dx <= 2 && !lightNear; ++dx) {
+                    const int nx = x + dx, ny = y + dy;
+                    lightNear = nx >= box.left && nx < box.right && ny >= box.top && ny < box.bottom &&
+                                at(nx, ny) >= 170;
+                }
+            if (lightNear)
+                ++textInHalo;
+        }
+    sayKey("label", when + ": halo pixels " + std::to_string(halo) + ", dark pixels next to them " +
+                        std::to_string(textInHalo));
+    check(halo >= 100 && textInHalo >= 50,
+          when + ": the Right Pos label shows no dark text on a light halo (" + std::to_string(halo) +
+              " halo pixels, " + std::to_string(textInHalo) + " dark pixels next to them)");
+}
+
+// ---------------------------------------------------------------- pixels with alpha, from the stand-in
+
+struct AlphaPixels {
+    int width = 0, height = 0;
+    std::vector<uint32_t> argb;
+    uint32_t at(int x, int y) const { return argb[static_cast<size_t>(y) * width + x]; }
+};
+
+// The stand-in's pixel service inside vantrel's process.
+HWND pixelService(DWORD pid) {
+    HWND found = nullptr;
+    waitFor([&] {
+        for (HWND w = nullptr; (w = FindWindowExW(HWND_MESSAGE, w, dwm_standin::kServiceClass, nullptr));)
+            if (windowPid(w) == pid)
+                found = w;
+        return found != nullptr;
+    });
+    check(found != nullptr, "the stand-in's pixel service did not start in vantrel's process");
+    return found;
+}
+
+AlphaPixels panelWithAlpha(const App& app, const GlassCopy& copy) {
+    const std::wstring file = joinPath(copy.folder(), dwm_standin::kPixelsFile);
+    DeleteFileW(file.c_str());
+    DWORD_PTR answer = 0;
+    check(sendMessageTimeout(pixelService(app.process.pid()), dwm_standin::kCopyPixels,
+                             reinterpret_cast<WPARAM>(app.panel), 0, 5000, &answer) &&
+              answer == 1,
+          "the stand-in could not copy the panel's pixels");
+    const std::string bytes = readFile(file);
+    AlphaPixels px;
+    check(bytes.size() >= 8, "the stand-in's pixel file is too short");
+    int32_t size[2];
+    memcpy(size, bytes.data(), sizeof size);
+    px.width = size[0];
+    px.height = size[1];
+    check(px.width > 0 && px.height > 0 && bytes.size() == 8 + static_cast<size_t>(px.width) * px.height * 4,
+          "the stand-in's pixel file has the wrong size");
+    px.argb.resize(static_cast<size_t>(px.width) * px.height);
+    memcpy(px.argb.data(), bytes.data() + 8, px.argb.size() * 4);
+    return px;
+}
+
+// Alpha as the program wrote it: the push buttons' faces opaque inside the band, the background black and
+// fully transparent (where glass shows through).
+void expectAlpha(const App& app, const GlassCopy& copy, const PanelView& v, const std::string& when) {
+    AlphaPixels px = panelWithAlpha(app, copy);
+    expectEq(when + ": width of the copied pixels", v.screen.width, px.width);
+    expectEq(when + ": height of the copied pixels", v.screen.height, px.height);
+    for (int id : kPushButtons) {
+        RECT face = v.control(id);
+        InflateRect(&face, -kFaceBand, -kFaceBand);
+        long seeThrough = 0;
+        std::string first;
+        for (int y = face.top; y < face.bottom; ++y)
+            for (int x = face.left; x < face.right; ++x)
+                if ((px.at(x, y) >> 24) != 0xFF && seeThrough++ == 0)
+                    first = "(" + std::to_string(x) + "," + std::to_string(y) + ") alpha " +
+                            std::to_string(px.at(x, y) >> 24);
+        check(seeThrough == 0, when + ": " + std::to_string(seeThrough) + " face pixels of button " +
+                                   std::to_string(id) + " are not opaque, first at " + first);
+    }
+    // The label's glow fades out: partly transparent pixels around it (glass shows through the rest).
+    const RECT box = v.control(kRightPos);
+    long clear = 0, partial = 0, opaque = 0;
+    for (int y = box.top; y < box.bottom; ++y)
+        for (int x = box.left; x < box.right; ++x) {
+            const uint32_t a = px.at(x, y) >> 24;
+            (a == 0 ? clear : a == 255 ? opaque : partial)++;
+        }
+    sayKey("label_alpha", when + ": clear " + std::to_string(clear) + " partial " + std::to_string(partial) +
+                              " opaque " + std::to_string(opaque));
+    check(partial >= 50 && clear > 0, when + ": the Right Pos label has no soft glow in its alpha (" +
+                                          std::to_string(partial) + " partly transparent, " +
+                                          std::to_string(clear) + " clear pixels)");
+    long background = 0, notClear = 0;
+    std::string first;
+    for (int y = 0; y < px.height; ++y)
+        for (int x = 0; x < px.width; ++x)
+            if (v.background(x, y)) {
+                ++background;
+                if (px.at(x, y) != 0 && notClear++ == 0)
+                    first = "(" + std::to_string(x) + "," + std::to_string(y) + ") ARGB " +
+                            hex(reinterpret_cast<void*>(static_cast<uintptr_t>(px.at(x, y))));
+            }
+    sayKey("alpha_background_pixels", background);
+    check(notClear == 0, when + ": " + std::to_string(notClear) +
+                             " background pixels are not black with alpha 0, first at " + first);
+}
+
+// ---------------------------------------------------------------- screenshots
+
+// Writes 0x00RRGGBB pixels (top row first) as NAME.bmp in VANTREL_SHOT_DIR, or else in the driver's folder.
+void saveShot(const std::string& name, int width, int height, const std::vector<uint32_t>& pixels) {
+    wchar_t dir[MAX_PATH];
+    DWORD n = GetEnvironmentVariableW(L"VANTREL_SHOT_DIR", dir, MAX_PATH);
+    const std::wstring folder = n > 0 && n < MAX_PATH ? toWindowsPath(dir) : driverDir();
+    CreateDirectoryW(folder.c_str(), nullptr);
+    BITMAPFILEHEADER fh{};
+    BITMAPINFOHEADER ih{};
+    fh.bfType = 0x4D42; // "BM"
+    fh.bfOffBits = sizeof fh + sizeof ih;
+    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(pixels.size() * 4);
+    ih.biSize = sizeof ih;
+    ih.biWidth = width;
+    ih.biHeight = -height; // top row first
+    ih.biPlanes = 1;
+    ih.biBitCount = 32;
+    ih.biCompression = BI_RGB;
+    std::string bytes(reinterpret_cast<const char*>(&fh), sizeof fh);
+    bytes.append(reinterpret_cast<const char*>(&ih), sizeof ih);
+    bytes.append(reinterpret_cast<const char*>(pixels.data()), pixels.size() * 4);
+    const std::wstring file = joinPath(folder, widen(name) + L".bmp");
+    writeFile(file, bytes);
+    sayKey("screenshot", file);
+}
+
+// The panel and a little around it, as the screen shows it.
+void savePanelShot(const App& app, const std::string& name) {
+    RECT area = windowRect(app.panel);
+    InflateRect(&area, 8, 8);
+    Pixels px = captureScreen(area);
+    saveShot(name, px.width, px.height, px.rgb);
+}
+
+// The alpha of the panel's client area as grey (white: opaque, black: clear).
+void saveAlphaShot(const App& app, const GlassCopy& copy, const std::string& name) {
+    AlphaPixels px = panelWithAlpha(app, copy);
+    std::vector<uint32_t> grey;
+    for (uint32_t p : px.argb)
+        grey.push_back((p >> 24) * 0x010101u);
+    saveShot(name, px.width, px.height, grey);
+}
+
+// ---------------------------------------------------------------- looks
+
+// Glass: the controls are attached once, the background is black and transparent, the buttons are drawn
+// and opaque, the label glows.
+PanelView expectGlass(const App& app, const GlassCopy& copy, const std::string& when) {
+    expectAttached(app, 1, when);
+    const PanelView v = expectBackground(app, 0x000000, when);
+    for (int id : kPushButtons)
+        expectButtonDrawn(v, id, when);
+    expectGlowingLabel(v, when);
+    expectAlpha(app, copy, v, when);
+    return v;
+}
+
+// Plain: nothing attached, the dialog's own background colour.
+PanelView expectPlain(const App& app, const std::string& when) {
+    expectAttached(app, 0, when);
+    return expectBackground(app, colourOf(GetSysColor(COLOR_BTNFACE)), when);
+}
+
+// The panel looks, pixel for pixel, as it did at an earlier moment in the same mode (nothing of the other
+// look left on a control, nothing lost).
+void expectSameLook(const App& app, const Pixels& earlier, const std::string& when) {
+    long bad = 0;
+    std::string first;
+    waitFor(
+        [&] {
+            Pixels now = viewPanel(app).screen;
+            bad = 0;
+            if (now.width != earlier.width || now.height != earlier.height) {
+                bad = -1;
+                return false;
+            }
+            for (int y = 0; y < now.height; ++y)
+                for (int x = 0; x < now.width; ++x)
+                    if (now.at(x, y) != earlier.at(x, y) && bad++ == 0)
+                        first = "(" + std::to_string(x) + "," + std::to_string(y) + ") was " +
+                                colourText(earlier.at(x, y)) + ", now " + colourText(now.at(x, y));
+            return bad == 0;
+        },
+        5000, 100);
+    check(bad >= 0, when + ": the panel's client size changed");
+    if (bad)
+        fail(when + ": " + std::to_string(bad) +
+             " client pixels of the panel differ from its earlier look in this mode, first at " + first);
+}
+
+// ---------------------------------------------------------------- cases
+
+// Composition off when the program starts: it only asks, attaches nothing and keeps the dialog's colours.
+void caseOffAtStart() {
+    checkSubclassLayout();
+    GlassCopy copy;
+    copy.setComposition(false);
+    App app(copy.launch());
+    expectGlassCalls(copy, 0, {isEnabledLine(false)}, "composition off at start");
+    expectPlain(app, "composition off at start");
+    savePanelShot(app, "glass_off");
+}
+
+// Composition on when the program starts: the glass look at once.
+void caseOnAtStart() {
+    checkSubclassLayout();
+    GlassCopy copy;
+    copy.setComposition(true);
+    App app(copy.launch());
+    expectGlassCalls(copy, 0, {isEnabledLine(true), extendLine(app.panel)}, "composition on at start");
+    expectGlass(app, copy, "composition on at start");
+    savePanelShot(app, "glass_on");
+    saveAlphaShot(app, copy, "glass_on_alpha");
+}
+
+// The panel follows composition switched while the program runs: off to on, on again, on to off.
+void caseSwitching() {
+    checkSubclassLayout();
+    GlassCopy copy;
+    copy.setComposition(false);
+    App app(copy.launch());
+    expectGlassCalls(copy, 0, {isEnabledLine(false)}, "at start");
+    // The first look in each mode (plain, glass); later ones must match it.
+    std::optional<Pixels> looks[2] = {expectPlain(app, "at start").screen, std::nullopt};
+    struct Step {
+        const char* name;
+        bool on;
+    };
+    const Step steps[] = {
+        {"off to on", true}, {"on again", true}, {"on to off", false}, {"off to on again", true}};
+    for (const Step& s : steps) {
+        copy.setComposition(s.on);
+        const size_t mark = copy.calls().size();
+        check(sendMessageTimeout(app.panel, kCompositionChanged, 0, 0), std::string(s.name) +
+                                                                            ": the panel did not handle "
+                                                                            "WM_DWMCOMPOSITIONCHANGED");
+        std::vector<std::string> want{isEnabledLine(s.on)};
+        if (s.on)
+            want.push_back(extendLine(app.panel));
+        expectGlassCalls(copy, mark, want, s.name);
+        const PanelView v = s.on ? expectGlass(app, copy, s.name) : expectPlain(app, s.name);
+        if (looks[s.on])
+            expectSameLook(app, *looks[s.on], s.name);
+        else
+            looks[s.on] = v.screen;
+    }
+}
+
+// A system below major version 6 gets no window manager call at all, even when composition is reported on
+// and the change notification arrives.
+void caseOldSystem() {
+    checkSubclassLayout();
+    GlassCopy copy(L"vantrel_glass_xp.exe", Library::StandIn, L"winxp64");
+    copy.setComposition(true);
+    App app(copy.launch());
+    expectPlain(app, "old system at start");
+    check(sendMessageTimeout(app.panel, kCompositionChanged, 0, 0),
+          "the panel did not handle WM_DWMCOMPOSITIONCHANGED");
+    expectPlain(app, "old system after the notification");
+    const std::vector<std::string> calls = copy.calls();
+    sayKey("calls", listText(calls));
+    check(calls.empty(), "the program called the window manager on an old system: " + listText(calls));
+}
+
+// No dwmapi.dll at all: the program starts with both windows, plain, and survives the notification.
+void caseWithoutLibrary() {
+    checkSubclassLayout();
+    GlassCopy copy(L"vantrel_glass.exe", Library::Missing);
+    copy.setComposition(true);
+    App app(copy.launch());
+    check(IsWindowVisible(app.frame) && IsWindowVisible(app.panel), "the frame or the panel is not shown");
+    expectPlain(app, "without dwmapi.dll");
+    check(sendMessageTimeout(app.panel, kCompositionChanged, 0, 0),
+          "the panel did not handle WM_DWMCOMPOSITIONCHANGED");
+    expectPlain(app, "without dwmapi.dll after the notification");
+    check(copy.calls().empty(),
+          "the stand-in was loaded although dwmapi is disabled: " + listText(copy.calls()));
+    check(app.process.running(), "the program ended");
+}
+
+const RegisterCase kGlassCases[] = {
+    {"glass_off_at_start", caseOffAtStart},       {"glass_on_at_start", caseOnAtStart},
+    {"glass_switching", caseSwitching},           {"glass_old_system", caseOldSystem},
+    {"glass_without_dwmapi", caseWithoutLibrary},
+};
+
+} // namespace

@@ -109,11 +109,8 @@ public:
           settings_(exeName, library == Library::StandIn ? L"native" : L"", version) {
         check(CopyFileW(vantrelPath().c_str(), exe_.c_str(), FALSE),
               "could not copy vantrel.exe to " + narrow(exe_) + ", error " + std::to_string(GetLastError()));
-        // Beside the driver, or in a folder of its own there (so that vantrel.exe beside the driver does
-        // not load it).
-        std::wstring standIn = joinPath(driverDir(), L"dwm_standin\\dwmapi.dll");
-        if (!fileExists(standIn))
-            standIn = joinPath(driverDir(), L"dwmapi.dll");
+        // Built into a folder of its own beside the driver, so that vantrel.exe there does not load it.
+        const std::wstring standIn = joinPath(driverDir(), L"dwm_standin\\dwmapi.dll");
         check(CopyFileW(standIn.c_str(), joinPath(dir_.path(), L"dwmapi.dll").c_str(), FALSE),
               "could not copy the stand-in " + narrow(standIn) + ", error " + std::to_string(GetLastError()));
     }

@@ -69,16 +69,16 @@ int PixelsToPoints(int pixels) {
     return panel::PixelsToPointsAt(pixels, ::GetDeviceCaps(dc.get(), LOGPIXELSY));
 }
 
-LRESULT COpaButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT COpaControl::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_PAINT: OnPaint(); return 0;
     }
     return Default(msg, wp, lp);
 }
 
-// Called to paint the button: the button draws itself into the buffer, and the face inside the edge
-// band becomes opaque so that face and caption are not shown as glass.
-void COpaButton::OnPaint() {
+// Called to paint the control: the system draws it into a buffer over the control's own window DC,
+// the subclass finishes it, and the buffer is copied to the screen as the paint ends.
+void COpaControl::OnPaint() {
     platform::PaintScope paint(m_hWnd);
     platform::WindowDcScope window(m_hWnd);
     RECT r{};
@@ -87,31 +87,20 @@ void COpaButton::OnPaint() {
     if (!buffer)
         return;
     ::SendMessageW(m_hWnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(buffer.dc()), PRF_CLIENT);
+    FinishPaint(buffer, r);
+}
+
+// The face inside the edge band becomes opaque, so that face and caption are not shown as glass.
+void COpaButton::FinishPaint(platform::BufferedPaint& buffer, const RECT& r) {
     buffer.SetAlpha(
         RECT{r.left + kOpaqueInset, r.top + kOpaqueInset, r.right - kOpaqueInset, r.bottom - kOpaqueInset},
         255);
 }
 
-LRESULT COpaCheck::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_PAINT: OnPaint(); return 0;
-    }
-    return Default(msg, wp, lp);
-}
-
-// Called to paint the check box: the system draws box and label into the buffer, and the label is
-// drawn again over it as composited text with a glow, which stays readable on glass.
-void COpaCheck::OnPaint() {
-    platform::PaintScope paint(m_hWnd);
-    platform::WindowDcScope window(m_hWnd);
-    RECT r{};
-    ::GetClientRect(m_hWnd, &r);
-    platform::BufferedPaint buffer(window.get(), r);
-    if (!buffer)
-        return;
+// The label is drawn again over the system's drawing as composited text with a glow, which stays
+// readable on glass.
+void COpaCheck::FinishPaint(platform::BufferedPaint& buffer, const RECT& r) {
     HDC dc = buffer.dc();
-    ::SendMessageW(m_hWnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-
     const std::wstring text = WindowText(m_hWnd);
     if (text.empty())
         return;

@@ -5,22 +5,32 @@
 
 #include "platform/subclass.h"
 
-// A push button whose face and caption are opaque on glass.
-class COpaButton : public platform::CSubclassWnd {
+namespace platform {
+class BufferedPaint;
+}
+
+// A control painted through an off-screen buffer: the system draws it there, then the subclass
+// finishes the picture before it goes to the screen in one step.
+class COpaControl : public platform::CSubclassWnd {
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    // Called with the control drawn into buffer, which covers client.
+    virtual void FinishPaint(platform::BufferedPaint& buffer, const RECT& client) = 0;
 
 private:
     void OnPaint();
 };
 
-// A check box whose label is drawn as composited text with a glow.
-class COpaCheck : public platform::CSubclassWnd {
+// A push button whose face and caption are opaque on glass.
+class COpaButton : public COpaControl {
 protected:
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    void FinishPaint(platform::BufferedPaint& buffer, const RECT& client) override;
+};
 
-private:
-    void OnPaint();
+// A check box whose label is drawn as composited text with a glow.
+class COpaCheck : public COpaControl {
+protected:
+    void FinishPaint(platform::BufferedPaint& buffer, const RECT& client) override;
 };
 
 // A height in pixels as points, at the vertical resolution of the main window's display.

@@ -1,11 +1,15 @@
 // End-to-end cases of the panel's tips: the real pointer rests on each control of the active panel and the
 // tip that appears is checked on the screen: its rounded shape, gradient and border, the control's icon
-// blended at its own size, the label and description rows, the wrapped description, and its place by the
-// pointer.
+// blended at its own size, the label and the description as wrapped, drawn in their fonts, and its place by
+// the pointer.
 #include "e2e_util.h"
+
+#include "platform/tooltip_look.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <map>
 
 using namespace e2e;
 
@@ -22,15 +26,16 @@ constexpr int kDescriptionWidth = 200;
 struct Tool {
     int id;
     const char* name;
+    const wchar_t* label;
     const wchar_t* description;
     int bitmap; // 0: the icon column stays empty
 };
 const Tool kTools[] = {
-    {1003, "Clear", L"画像をクリアして透明に戻します", 132},
-    {1002, "Capture", L"メインパネルの枠内をキャプチャします", 130},
-    {1004, "Copy", L"キャプチャ中のイメージをクリップボードにコピーします", 131},
-    {1005, "Save", L"キャプチャー中のイメージをファイルに保存します", 133},
-    {1006, "Right Pos", L"Operationパネルの左右位置を指定します", 0},
+    {1003, "Clear", L"イメージクリア", L"画像をクリアして透明に戻します", 132},
+    {1002, "Capture", L"イメージキャプチャ", L"メインパネルの枠内をキャプチャします", 130},
+    {1004, "Copy", L"クリップボードにコピー", L"キャプチャ中のイメージをクリップボードにコピーします", 131},
+    {1005, "Save", L"保存", L"キャプチャー中のイメージをファイルに保存します", 133},
+    {1006, "Right Pos", L"操作パネル表示位置", L"Operationパネルの左右位置を指定します", 0},
 };
 
 int channelDiff(uint32_t a, uint32_t b) {
@@ -39,10 +44,6 @@ int channelDiff(uint32_t a, uint32_t b) {
         worst = std::max(
             worst, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
     return worst;
-}
-
-bool dark(uint32_t c) {
-    return ((c >> 16) & 0xFF) <= 170 && ((c >> 8) & 0xFF) <= 170 && (c & 0xFF) <= 170;
 }
 
 // A bitmap resource of vantrel.exe as premultiplied 0xAARRGGBB pixels, top row first.
@@ -94,37 +95,96 @@ HWND visibleTip(DWORD pid) {
     return tips.empty() ? nullptr : tips[0];
 }
 
-// The status font the tips are drawn with: the height of a line and whether a description needs more
-// than one line at the tips' wrapping width.
-struct TextMeasure {
-    int lineHeight = 0;
-    bool wraps(const std::wstring& text) const { return width(text) > kDescriptionWidth; }
-    int width(const std::wstring& text) const {
-        SIZE size{};
-        HDC dc = GetDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, font);
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-        SelectObject(dc, old);
-        ReleaseDC(nullptr, dc);
-        return size.cx;
-    }
-    HFONT font = nullptr;
-    TextMeasure() {
+// The fonts the tips draw with, made here from the same system settings: the status font for the
+// description and its bold twin, drawn without smoothing, for the label.
+class TipFonts {
+public:
+    TipFonts() {
         NONCLIENTMETRICSW metrics{};
         metrics.cbSize = sizeof(metrics);
-        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-        font = CreateFontIndirectW(&metrics.lfStatusFont);
+        check(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0),
+              "cannot read the status font");
+        LOGFONTW font = metrics.lfStatusFont;
+        regular_ = CreateFontIndirectW(&font);
+        font.lfWeight = FW_BOLD;
+        font.lfQuality = NONANTIALIASED_QUALITY;
+        bold_ = CreateFontIndirectW(&font);
+        dc_ = CreateCompatibleDC(nullptr);
+        check(regular_ && bold_ && dc_, "cannot make the status font");
+        SelectObject(dc_, regular_);
         TEXTMETRICW tm{};
-        HDC dc = GetDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, font);
-        GetTextMetricsW(dc, &tm);
-        SelectObject(dc, old);
-        ReleaseDC(nullptr, dc);
-        lineHeight = tm.tmHeight;
+        GetTextMetricsW(dc_, &tm);
+        lineHeight_ = tm.tmHeight;
     }
-    ~TextMeasure() { DeleteObject(font); }
-    TextMeasure(const TextMeasure&) = delete;
-    TextMeasure& operator=(const TextMeasure&) = delete;
+    ~TipFonts() {
+        DeleteDC(dc_);
+        DeleteObject(regular_);
+        DeleteObject(bold_);
+    }
+    TipFonts(const TipFonts&) = delete;
+    TipFonts& operator=(const TipFonts&) = delete;
+
+    HFONT regular() const { return regular_; }
+    HFONT bold() const { return bold_; }
+    int lineHeight() const { return lineHeight_; }
+
+    // The description's lines, broken by the program's own rule at the tips' wrapping width with the
+    // advance widths of the status font.
+    std::vector<std::wstring> wrap(const std::wstring& text) const {
+        SelectObject(dc_, regular_);
+        std::vector<int> ends(text.size());
+        SIZE total{};
+        GetTextExtentExPointW(dc_, text.c_str(), static_cast<int>(text.size()), 0, nullptr, ends.data(),
+                              &total);
+        std::vector<int> advances(ends.size());
+        for (size_t i = 0; i < ends.size(); ++i)
+            advances[i] = ends[i] - (i ? ends[i - 1] : 0);
+        std::vector<std::wstring> lines;
+        for (const platform::TextLine& line : platform::WrapText(text, advances, kDescriptionWidth))
+            lines.push_back(text.substr(line.start, line.length));
+        return lines;
+    }
+
+    // Draws each text at its place in the tips' text colour over rows of the given background colours,
+    // as the tip does.
+    struct Piece {
+        HFONT font;
+        std::wstring text;
+        POINT at;
+    };
+    Pixels draw(int width, const std::vector<uint32_t>& rows, const std::vector<Piece>& pieces) const {
+        const int height = static_cast<int>(rows.size());
+        BITMAPINFO bi = topDownInfo(width, height);
+        void* bits = nullptr;
+        HBITMAP dib = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        check(dib && bits, "cannot make a bitmap to draw the expected text in");
+        auto* px = static_cast<uint32_t*>(bits);
+        for (int y = 0; y < height; ++y)
+            std::fill(px + static_cast<size_t>(y) * width, px + static_cast<size_t>(y + 1) * width, rows[y]);
+        HGDIOBJ oldBitmap = SelectObject(dc_, dib);
+        SetBkMode(dc_, TRANSPARENT);
+        SetTextColor(dc_, RGB(kText >> 16, (kText >> 8) & 0xFF, kText & 0xFF));
+        for (const Piece& piece : pieces) {
+            SelectObject(dc_, piece.font);
+            ExtTextOutW(dc_, piece.at.x, piece.at.y, 0, nullptr, piece.text.c_str(),
+                        static_cast<UINT>(piece.text.size()), nullptr);
+        }
+        GdiFlush();
+        Pixels out;
+        out.width = width;
+        out.height = height;
+        out.rgb.assign(px, px + static_cast<size_t>(width) * height);
+        for (uint32_t& p : out.rgb)
+            p &= 0xFFFFFF;
+        SelectObject(dc_, oldBitmap);
+        DeleteObject(dib);
+        return out;
+    }
+
+private:
+    HFONT regular_ = nullptr, bold_ = nullptr;
+    HDC dc_ = nullptr;
+    int lineHeight_ = 0;
 };
 
 // Rests the pointer on a control of the active panel and waits for its tip, settled at its place.
@@ -173,47 +233,173 @@ POINT findIcon(const Pixels& tip, const Icon& icon) {
     return POINT{-1, -1};
 }
 
-// Rows of the text column (inside the border and its cut corners) holding dark pixels, as runs [first, last].
-std::vector<std::pair<int, int>> textBands(const Pixels& tip, int textLeft) {
-    std::vector<std::pair<int, int>> bands;
-    for (int y = 2; y < tip.height - 2; ++y) {
-        bool ink = false;
-        for (int x = textLeft; x < tip.width - 2 && !ink; ++x)
-            ink = dark(tip.at(x, y));
-        if (!ink)
-            continue;
-        if (!bands.empty() && bands.back().second == y - 1)
-            bands.back().second = y;
-        else
-            bands.emplace_back(y, y);
-    }
-    return bands;
+// Text ink: a pixel that differs clearly from the background of its row (the tip's gradient runs top to
+// bottom, so each row has one background colour). Smoothed edges fainter than this are left out.
+bool isInk(const Pixels& px, const std::vector<uint32_t>& rows, int x, int y) {
+    return channelDiff(px.at(x, y), rows[y]) > 48;
 }
 
-bool hasTextColour(const Pixels& tip, int textLeft, std::pair<int, int> band) {
-    for (int y = band.first; y <= band.second; ++y)
-        for (int x = textLeft; x < tip.width - 2; ++x)
+// The top-left corner of the ink inside area, {-1, -1} when there is none.
+POINT inkCorner(const Pixels& px, const std::vector<uint32_t>& rows, const RECT& area) {
+    POINT corner{-1, -1};
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (isInk(px, rows, x, y)) {
+                corner.y = corner.y < 0 ? y : corner.y;
+                corner.x = corner.x < 0 ? x : std::min<int>(corner.x, x);
+            }
+    return corner;
+}
+
+// The rows of the first run of ink rows inside area, as [first, last]; {-1, -1} when there is no ink.
+std::pair<int, int> firstInkRun(const Pixels& px, const std::vector<uint32_t>& rows, const RECT& area) {
+    std::pair<int, int> run{-1, -1};
+    for (int y = area.top; y < area.bottom; ++y) {
+        bool ink = false;
+        for (int x = area.left; x < area.right && !ink; ++x)
+            ink = isInk(px, rows, x, y);
+        if (ink && run.first < 0)
+            run = {y, y};
+        else if (ink && run.second == y - 1)
+            run.second = y;
+        else if (run.first >= 0)
+            break;
+    }
+    return run;
+}
+
+// Where the pieces must be drawn for their ink to start where the screen's ink starts inside area.
+POINT alignedOrigin(const TipFonts& fonts, const std::vector<TipFonts::Piece>& atZero, const Pixels& screen,
+                    const std::vector<uint32_t>& rows, const RECT& area) {
+    constexpr int kPad = 8;
+    std::vector<TipFonts::Piece> padded = atZero;
+    int height = 2 * kPad;
+    for (TipFonts::Piece& piece : padded) {
+        piece.at.x += kPad;
+        piece.at.y += kPad;
+        height = std::max<int>(height, piece.at.y + fonts.lineHeight() + kPad);
+    }
+    const std::vector<uint32_t> white(height, kFillTop);
+    const Pixels alone = fonts.draw(kDescriptionWidth * 2, white, padded);
+    const POINT own = inkCorner(alone, white, RECT{0, 0, alone.width, alone.height});
+    const POINT seen = inkCorner(screen, rows, area);
+    if (own.x < 0 || seen.x < 0)
+        return POINT{-1, -1};
+    return POINT{seen.x - (own.x - kPad), seen.y - (own.y - kPad)};
+}
+
+// The screen must show the ink of the expected drawing inside area, which may reach past the tip's text
+// column (where the screen has no ink of the text): fails, with a picture of both masks, when more than a
+// few pixels disagree (room for a smoothed edge that falls on either side of the threshold).
+void expectSameInk(const std::string& what, const Pixels& screen, const RECT& column, const Pixels& expected,
+                   const std::vector<uint32_t>& rows, const RECT& area) {
+    auto onScreen = [&](int x, int y) {
+        return x >= column.left && x < column.right && y >= column.top && y < column.bottom &&
+               isInk(screen, rows, x, y);
+    };
+    int differ = 0, ink = 0, right = area.left, bottom = area.top; // of the ink in either
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) {
+            const bool want = isInk(expected, rows, x, y), got = onScreen(x, y);
+            ink += want;
+            differ += want != got;
+            if (want || got) {
+                right = std::max(right, x + 1);
+                bottom = y + 1;
+            }
+        }
+    if (differ <= 2)
+        return;
+    say(what + ". Ink: '#' on screen and expected, '+' on screen only, '-' expected only:");
+    for (int y = area.top; y < bottom; ++y) {
+        std::string line;
+        for (int x = area.left; x < right; ++x) {
+            const bool want = isInk(expected, rows, x, y), got = onScreen(x, y);
+            line += want ? (got ? '#' : '-') : (got ? '+' : '.');
+        }
+        say(line);
+    }
+    fail(what + " (" + std::to_string(differ) + " pixels differ; the expected text has " +
+         std::to_string(ink) + " ink pixels)");
+}
+
+bool hasTextColour(const Pixels& tip, const RECT& area) {
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
             if (channelDiff(tip.at(x, y), kText) <= 10)
                 return true;
     return false;
 }
 
+// The tip's label row shows exactly the label in the bold font and the rows below it exactly the
+// description, wrapped as the program wraps it, in the regular one, line under line. Returns the number of
+// description lines.
+size_t expectTipText(const std::string& name, const Tool& tool, const TipFonts& fonts, const Pixels& tip,
+                     int textLeft) {
+    const int w = tip.width, h = tip.height;
+    std::vector<uint32_t> rows(h);
+    for (int y = 0; y < h; ++y)
+        rows[y] = tip.at(w - 4, y); // the right margin, clear of text
+    const RECT column{textLeft, 2, w - 2, h - 2};
+
+    const std::wstring label = tool.label;
+    const std::vector<std::wstring> lines = fonts.wrap(tool.description);
+    std::vector<TipFonts::Piece> description;
+    for (size_t i = 0; i < lines.size(); ++i)
+        description.push_back(
+            {fonts.regular(), lines[i], POINT{0, static_cast<int>(i) * fonts.lineHeight()}});
+
+    // The label is the first run of ink rows, the description everything below it.
+    const std::pair<int, int> labelRun = firstInkRun(tip, rows, column);
+    check(labelRun.first >= 0, name + ": the tip shows no text");
+    const RECT labelArea{column.left, column.top, column.right, labelRun.second + 1};
+    const RECT below{column.left, labelRun.second + 1, column.right, column.bottom};
+    const POINT labelAt = alignedOrigin(fonts, {{fonts.bold(), label, POINT{0, 0}}}, tip, rows, labelArea);
+    const POINT descriptionAt = alignedOrigin(fonts, description, tip, rows, below);
+    check(descriptionAt.x >= 0, name + ": no description under the label");
+    expectEq(name + ": left edge of the description (that of the label)", labelAt.x, descriptionAt.x);
+
+    std::vector<TipFonts::Piece> pieces{{fonts.bold(), label, labelAt}};
+    for (TipFonts::Piece piece : description) {
+        piece.at.x += descriptionAt.x;
+        piece.at.y += descriptionAt.y;
+        pieces.push_back(piece);
+    }
+    // Drawn with room to the right and below, so that text the tip cuts off counts as missing.
+    rows.resize(h + static_cast<int>(lines.size()) * fonts.lineHeight(), rows[h - 3]);
+    const Pixels expected = fonts.draw(w + kDescriptionWidth, rows, pieces);
+    const RECT labelRows{column.left, column.top, expected.width, descriptionAt.y};
+    const RECT descriptionRows{column.left, descriptionAt.y, expected.width, expected.height};
+    expectSameInk(name + ": the label does not read " + quoted(label) + " in bold", tip, column, expected,
+                  rows, labelRows);
+    std::wstring wrapped;
+    for (const std::wstring& line : lines)
+        wrapped += (wrapped.empty() ? L"" : L"\n") + line;
+    expectSameInk(name + ": the description does not read " + quoted(wrapped), tip, column, expected, rows,
+                  descriptionRows);
+    check(hasTextColour(tip, RECT{column.left, column.top, column.right, descriptionAt.y}),
+          name + ": the label is not in the text colour");
+    check(hasTextColour(tip, RECT{column.left, descriptionAt.y, column.right, column.bottom}),
+          name + ": the description is not in the text colour");
+    return lines.size();
+}
+
 // Each of the five controls shows its own tip: rounded (what lies beneath shows at the corners), white
-// to blue-grey, grey border, the control's icon (none for Right Pos, whose column stays empty), a label
-// row above the description rows, the description wrapped at 200 pixels, below the pointer.
+// to blue-grey, grey border, the control's icon (none for Right Pos, whose column stays empty), its own
+// label in bold above its own description wrapped at 200 pixels, below the pointer.
 void caseTipsOfEveryControl() {
     App app;
     app.moveFrame(300, 200, 420, 300);
     const RECT panel = windowRect(app.panel);
     PatternWindow pattern(RECT{panel.right, panel.top - 40, panel.right + 520, panel.bottom + 240});
-    const TextMeasure measure;
-    sayKey("line_height", measure.lineHeight);
-    check(measure.lineHeight > 0, "cannot measure the status font");
+    const TipFonts fonts;
+    sayKey("line_height", fonts.lineHeight());
+    check(fonts.lineHeight() > 0, "cannot measure the status font");
 
     struct Shown {
         const Tool* tool;
         int height;
-        int textRows; // runs of rows with text: the label's, then the description's lines
+        size_t lines; // of the description
     };
     std::vector<Shown> shown;
     POINT iconAt{-1, -1};
@@ -270,40 +456,30 @@ void caseTipsOfEveryControl() {
                              std::to_string(x) + "," + std::to_string(y));
         }
 
-        // A label row above one or more description rows, both in the text colour.
+        // The label and the description, each exactly, right of the icon column; the text column no wider
+        // than the description's wrapping width.
         const int textLeft = iconAt.x + kIconSize + 1;
-        const auto bands = textBands(tip, textLeft);
-        sayKey((name + "_text_bands").c_str(), static_cast<long long>(bands.size()));
-        check(bands.size() >= 2, name + ": no separate label and description rows");
-        check(hasTextColour(tip, textLeft, bands.front()), name + ": the label is not in the text colour");
-        check(hasTextColour(tip, textLeft, bands.back()),
-              name + ": the description is not in the text colour");
-        // The text column is no wider than the description's wrapping width.
+        const size_t lines = expectTipText(name, tool, fonts, tip, textLeft);
         check(w - textLeft <= kDescriptionWidth + 2 * iconAt.x,
               name + ": the tip is " + std::to_string(w) + " wide: the description was not wrapped");
-        shown.push_back({&tool, h, static_cast<int>(bands.size())});
+        shown.push_back({&tool, h, lines});
     }
     SetCursorPos(4, 4);
 
-    // Descriptions that fit on a line give tips of one height with one description row; those that wrap
-    // give taller tips with more rows.
-    int oneLine = 0, wrapped = 0;
-    for (const Shown& s : shown)
-        if (!measure.wraps(s.tool->description))
-            oneLine = oneLine ? oneLine : s.height;
-    check(oneLine > 0, "no description fits on one line");
+    // Tips whose descriptions have as many lines are as tall; every further line makes a tip taller.
+    std::map<size_t, int> heightOf; // by description lines
     for (const Shown& s : shown) {
-        const std::string name = s.tool->name;
-        if (!measure.wraps(s.tool->description)) {
-            expectEq(name + ": height of a tip with a one-line description", oneLine, s.height);
-            expectEq(name + ": text rows of a one-line description", 2, s.textRows);
-            continue;
-        }
-        ++wrapped;
-        check(s.height > oneLine, name + ": the wrapped description made the tip no taller");
-        check(s.textRows >= 3, name + ": the wrapped description shows as one row");
+        const auto known = heightOf.emplace(s.lines, s.height).first;
+        expectEq(std::string(s.tool->name) + ": height of a tip with " + std::to_string(s.lines) +
+                     " description lines",
+                 known->second, s.height);
     }
-    check(wrapped > 0, "no description is wider than " + std::to_string(kDescriptionWidth) + " pixels");
+    check(heightOf.size() >= 2 && heightOf.begin()->first == 1,
+          "the descriptions are not both one-line and wrapped at " + std::to_string(kDescriptionWidth) +
+              " pixels");
+    for (auto next = std::next(heightOf.begin()); next != heightOf.end(); ++next)
+        check(next->second > std::prev(next)->second,
+              std::to_string(next->first) + " description lines make a tip no taller than fewer do");
 }
 
 const RegisterCase kTooltipCases[] = {

@@ -38,4 +38,5 @@ set(VANTREL_E2E_CASES
     glass_old_system
     glass_without_dwmapi
     tooltip_every_control
+    glass_gdi_steady
 )

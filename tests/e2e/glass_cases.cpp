@@ -1,7 +1,8 @@
 // End-to-end cases of the panel's glass look. A copy of vantrel runs beside the stand-in dwmapi.dll
 // (dwm_standin/), which reports composition as the case sets it, records the calls it gets and copies the
 // panel's pixels with their alpha; the case reads the controls' subclass lists from the program's memory
-// and the panel's look from the screen.
+// and the panel's look from the screen. The stand-in also counts the program's GDI objects, which must
+// not grow however often the panel is painted, switched and shows its tips.
 #include "e2e_util.h"
 
 #include "dwm_standin/standin_protocol.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <optional>
 
 using namespace e2e;
@@ -580,6 +582,121 @@ void expectSameLook(const App& app, const Pixels& earlier, const std::string& wh
              " client pixels of the panel differ from its earlier look in this mode, first at " + first);
 }
 
+// ---------------------------------------------------------------- GDI objects, from the stand-in
+
+// Kinds of GDI objects by their OBJ_ value, as the counts name them.
+const char* const kKindNames[] = {"",        "pen",    "brush",     "dc",          "metadc",
+                                  "palette", "font",   "bitmap",    "region",      "metafile",
+                                  "memdc",   "extpen", "enhmetadc", "enhmetafile", "colorspace"};
+
+// The live GDI objects of vantrel's process: all of them and each kind.
+struct GdiCount {
+    long total = 0;
+    long kind[std::size(kKindNames)] = {};
+    bool operator==(const GdiCount& other) const {
+        return total == other.total && std::equal(std::begin(kind), std::end(kind), std::begin(other.kind));
+    }
+};
+
+GdiCount countGdi(HWND service) {
+    auto ask = [&](LPARAM kind) {
+        DWORD_PTR answer = 0;
+        check(sendMessageTimeout(service, dwm_standin::kCountGdiObjects, 0, kind, 5000, &answer),
+              "the stand-in did not count the GDI objects");
+        return static_cast<long>(answer);
+    };
+    GdiCount c;
+    c.total = ask(0);
+    for (size_t k = 1; k < std::size(kKindNames); ++k)
+        c.kind[k] = ask(static_cast<LPARAM>(k));
+    return c;
+}
+
+std::string gdiText(const GdiCount& c) {
+    std::string text = std::to_string(c.total) + " (";
+    for (size_t k = 1, n = 0; k < std::size(kKindNames); ++k)
+        if (c.kind[k])
+            text += (n++ ? " " : "") + std::string(kKindNames[k]) + " " + std::to_string(c.kind[k]);
+    return text + ")";
+}
+
+std::string signedText(long n) {
+    return (n > 0 ? "+" : "") + std::to_string(n);
+}
+
+// How a count changed: the total and every kind that moved.
+std::string gdiChange(const GdiCount& from, const GdiCount& to) {
+    std::string kinds;
+    for (size_t k = 1; k < std::size(kKindNames); ++k)
+        if (to.kind[k] != from.kind[k])
+            kinds += (kinds.empty() ? "" : " ") + std::string(kKindNames[k]) + " " +
+                     signedText(to.kind[k] - from.kind[k]);
+    return signedText(to.total - from.total) + (kinds.empty() ? "" : " (" + kinds + ")");
+}
+
+// The count once the program has finished what it was doing: three counts in a row, 200 ms apart, agree.
+GdiCount settledCount(HWND service, const std::string& when) {
+    GdiCount last = countGdi(service);
+    int same = 0;
+    const bool settled = waitFor(
+        [&] {
+            const GdiCount now = countGdi(service);
+            same = now == last ? same + 1 : 0;
+            last = now;
+            return same >= 2;
+        },
+        5000, 200);
+    check(settled, when + ": the number of GDI objects did not settle; last " + gdiText(last));
+    sayKey("gdi_objects", when + ": " + gdiText(last));
+    return last;
+}
+
+// Repaints the panel and its five controls, and returns once every paint is done.
+void repaintPanel(const App& app) {
+    check(RedrawWindow(app.panel, nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW),
+          "could not repaint the panel");
+}
+
+void switchComposition(const App& app, const GlassCopy& copy, bool on) {
+    copy.setComposition(on);
+    check(sendMessageTimeout(app.panel, kCompositionChanged, 0, 0),
+          "the panel did not handle WM_DWMCOMPOSITIONCHANGED");
+    repaintPanel(app);
+}
+
+// Activates the panel (tips show for an active window only) with the pointer off vantrel's windows, then
+// rests the real pointer on each control in turn and waits until that control's tip shows just below
+// the pointer and has painted.
+void showEveryTip(const App& app) {
+    const DWORD pid = app.process.pid();
+    SetCursorPos(4, 4);
+    check(waitFor([&] { return topLevelWindows(pid, L"tooltips_class32", true).empty(); }, 8000),
+          "the last tip did not hide when the pointer left");
+    check(bringToFront(app.panel), "the panel could not be made the active window");
+    for (int id : kControls) {
+        // One move only: a second one on the same control before its tip shows starts the wait again.
+        const POINT p = centre(windowRect(app.button(id)));
+        SetCursorPos(p.x, p.y);
+        HWND tip = nullptr;
+        waitFor(
+            [&] {
+                for (HWND w : topLevelWindows(pid, L"tooltips_class32", true)) {
+                    const RECT r = windowRect(w);
+                    if (r.left == p.x && r.top > p.y && r.top - p.y <= 40)
+                        tip = w;
+                }
+                return tip != nullptr;
+            },
+            5000, 20);
+        check(tip != nullptr, "control " + std::to_string(id) + ": its tip did not show by the pointer");
+        RedrawWindow(tip, nullptr, nullptr, RDW_UPDATENOW);
+    }
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    check(waitFor([&] { return topLevelWindows(pid, L"tooltips_class32", true).empty(); }, 8000),
+          "the last tip did not hide when the pointer left");
+}
+
 // ---------------------------------------------------------------- cases
 
 // Composition off when the program starts: it only asks, attaches nothing and keeps the dialog's colours.
@@ -670,10 +787,83 @@ void caseWithoutLibrary() {
     check(app.process.running(), "the program ended");
 }
 
+// The first show of a tip leaves two objects of Wine's that stay: the tip's window surface keeps a copy of
+// its rounded shape as a region (each later shape is copied into the same one), and the cache of window
+// DCs gains a DC, reused from then on, the first time the tip's paint needs one more at once than the
+// panel's paints did. Nothing else may appear.
+bool warmUpAllowed(const GdiCount& before, const GdiCount& after) {
+    for (size_t k = 1; k < std::size(kKindNames); ++k) {
+        const long allowed = k == OBJ_REGION || k == OBJ_DC ? 1 : 0;
+        if (after.kind[k] - before.kind[k] > allowed)
+            return false;
+    }
+    return true;
+}
+
+// Painting the glass look, switching it and showing the tips hundreds of times leaves vantrel with as
+// many GDI objects as it had after doing each once: every paint, switch and tip frees what it made.
+void caseGdiSteady() {
+    constexpr int kRepaints = 300, kSwitches = 40, kTipRounds = 6;
+    GlassCopy copy;
+    copy.setComposition(true);
+    App app(copy.launch());
+    expectGlassCalls(copy, 0, {isEnabledLine(true), extendLine(app.panel)}, "composition on at start");
+    const HWND service = pixelService(app.process.pid());
+    DWORD_PTR checked = 0;
+    check(sendMessageTimeout(service, dwm_standin::kCheckGdiCount, 0, 0, 10000, &checked) && checked == 1,
+          "the stand-in's count of GDI objects missed objects it made and freed itself");
+    const GdiCount atStart = settledCount(service, "at start");
+
+    // Each once, so that what is made on first use only is there before the counting starts.
+    repaintPanel(app);
+    switchComposition(app, copy, false);
+    switchComposition(app, copy, true);
+    showEveryTip(app);
+    const GdiCount warm = settledCount(service, "after one of each");
+
+    Stopwatch watch;
+    for (int i = 0; i < kRepaints; ++i)
+        repaintPanel(app);
+    sayKey("repaints", std::to_string(kRepaints) + " in " + std::to_string(watch.ms()) + " ms");
+    const GdiCount afterRepaints = settledCount(service, "after the repaints");
+
+    watch = Stopwatch();
+    const size_t mark = copy.calls().size();
+    for (int i = 0; i < kSwitches; ++i)
+        switchComposition(app, copy, i % 2 != 0); // off, on, ...: ends on
+    sayKey("switches", std::to_string(kSwitches) + " in " + std::to_string(watch.ms()) + " ms");
+    // Each switch asks once; each switch on extends the frame once.
+    expectEq("window manager calls of the switches", kSwitches + kSwitches / 2,
+             static_cast<long long>(copy.glassCalls(mark).size()));
+    const GdiCount afterSwitches = settledCount(service, "after the switches");
+
+    watch = Stopwatch();
+    for (int i = 0; i < kTipRounds; ++i)
+        showEveryTip(app);
+    sayKey("tips",
+           std::to_string(kTipRounds * std::size(kControls)) + " in " + std::to_string(watch.ms()) + " ms");
+    const GdiCount atEnd = settledCount(service, "after the tips");
+
+    sayKey("gdi_change", "first use " + gdiChange(atStart, warm) + ", repaints " +
+                             gdiChange(warm, afterRepaints) + ", switches " +
+                             gdiChange(afterRepaints, afterSwitches) + ", tips " +
+                             gdiChange(afterSwitches, atEnd));
+    std::string problems;
+    if (!warmUpAllowed(atStart, warm))
+        problems = "doing each once added " + gdiChange(atStart, warm) +
+                   ", more than the tip's region and one cached DC";
+    if (!(atEnd == warm))
+        problems += (problems.empty() ? "" : "; ") + std::to_string(kRepaints) + " repaints, " +
+                    std::to_string(kSwitches) + " switches and " +
+                    std::to_string(kTipRounds * std::size(kControls)) + " tips changed the GDI objects by " +
+                    gdiChange(warm, atEnd) + ": from " + gdiText(warm) + " to " + gdiText(atEnd);
+    check(problems.empty(), problems);
+}
+
 const RegisterCase kGlassCases[] = {
     {"glass_off_at_start", caseOffAtStart},       {"glass_on_at_start", caseOnAtStart},
     {"glass_switching", caseSwitching},           {"glass_old_system", caseOldSystem},
-    {"glass_without_dwmapi", caseWithoutLibrary},
+    {"glass_without_dwmapi", caseWithoutLibrary}, {"glass_gdi_steady", caseGdiSteady},
 };
 
 } // namespace

@@ -1,10 +1,13 @@
 // Stand-in for the window manager's library, loaded by a test's copy of vantrel instead of the system's.
 // It reports composition as the test sets it, records every call, and copies a window's pixels (alpha
-// included) to a file when the test asks: an X server has no alpha, so a screenshot cannot show it.
-// The files, the class and the message are described in standin_protocol.h.
+// included) to a file when the test asks: an X server has no alpha, so a screenshot cannot show it. It
+// also counts the process's live GDI objects, which Wine's GetGuiResources does not.
+// The files, the class and the messages are described in standin_protocol.h.
 #include "standin_protocol.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -131,9 +134,117 @@ bool copyPixels(HWND target) {
     return ok;
 }
 
+// ---------------------------------------------------------------- GDI objects
+
+// Wine keeps the GDI objects of a process in one table of 65536 slots. A handle's low 16 bits name its
+// slot and its high 16 bits the slot's current generation, and GetObjectType takes a high word of zero
+// for any generation. Asking it about each slot number alone therefore finds every live object once,
+// whichever thread made it, stock objects included; a free slot answers 0. (Windows checks the
+// generation: there this count finds nothing.)
+constexpr unsigned kHandleSlots = 0x10000;
+
+struct GdiCounts {
+    long total = 0;
+    long kind[OBJ_COLORSPACE + 1] = {}; // by OBJ_ value
+    bool operator==(const GdiCounts& other) const {
+        return total == other.total && std::equal(std::begin(kind), std::end(kind), std::begin(other.kind));
+    }
+};
+
+DWORD kindAtSlot(unsigned slot) {
+    return GetObjectType(reinterpret_cast<HGDIOBJ>(static_cast<ULONG_PTR>(slot)));
+}
+
+GdiCounts countGdiObjects() {
+    GdiCounts counts;
+    for (unsigned slot = 1; slot < kHandleSlots; ++slot) {
+        const DWORD kind = kindAtSlot(slot);
+        if (kind == 0)
+            continue;
+        ++counts.total;
+        if (kind < std::size(counts.kind))
+            ++counts.kind[kind];
+    }
+    return counts;
+}
+
+// Makes one object of each common kind, counts, frees them and counts again (see kCheckGdiCount).
+bool checkCountOnce() {
+    const GdiCounts before = countGdiObjects();
+
+    const LOGBRUSH solid{BS_SOLID, RGB(1, 2, 3), 0};
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = 2;
+    info.bmiHeader.biHeight = 2;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    struct {
+        LOGPALETTE head;
+        PALETTEENTRY more[1];
+    } palette{{0x300, 1, {{1, 2, 3, 0}}}, {}};
+    struct Made {
+        HGDIOBJ handle;
+        DWORD kind;
+    };
+    const Made made[] = {
+        {CreatePen(PS_SOLID, 1, RGB(1, 2, 3)), OBJ_PEN},
+        {ExtCreatePen(PS_GEOMETRIC | PS_SOLID, 2, &solid, 0, nullptr), OBJ_EXTPEN},
+        {CreateSolidBrush(RGB(1, 2, 3)), OBJ_BRUSH},
+        {CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Tahoma"),
+         OBJ_FONT},
+        {CreateBitmap(2, 2, 1, 32, nullptr), OBJ_BITMAP},
+        {CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0), OBJ_BITMAP},
+        {CreateRectRgn(0, 0, 2, 2), OBJ_REGION},
+        {CreatePalette(&palette.head), OBJ_PAL},
+        {CreateCompatibleDC(nullptr), OBJ_MEMDC},
+        {CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr), OBJ_DC},
+    };
+
+    bool ok = true;
+    GdiCounts want = before;
+    for (const Made& m : made) {
+        ok = ok && m.handle && GetObjectType(m.handle) == m.kind &&
+             kindAtSlot(LOWORD(reinterpret_cast<ULONG_PTR>(m.handle))) == m.kind;
+        ++want.total;
+        ++want.kind[m.kind];
+    }
+    ok = ok && countGdiObjects() == want;
+
+    for (const Made& m : made) {
+        if (!m.handle)
+            continue;
+        if (m.kind == OBJ_MEMDC || m.kind == OBJ_DC)
+            DeleteDC(static_cast<HDC>(m.handle));
+        else
+            DeleteObject(m.handle);
+    }
+    return ok && countGdiObjects() == before;
+}
+
+bool checkCount() {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (checkCountOnce())
+            return true;
+        Sleep(50);
+    }
+    return false;
+}
+
 LRESULT CALLBACK serviceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == dwm_standin::kCopyPixels)
         return copyPixels(reinterpret_cast<HWND>(wp)) ? 1 : 0;
+    if (msg == dwm_standin::kCountGdiObjects) {
+        const GdiCounts counts = countGdiObjects();
+        if (lp == 0)
+            return counts.total;
+        return lp > 0 && static_cast<size_t>(lp) < std::size(counts.kind) ? counts.kind[lp] : 0;
+    }
+    if (msg == dwm_standin::kCheckGdiCount)
+        return checkCount() ? 1 : 0;
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 

@@ -30,4 +30,17 @@ constexpr const wchar_t* kPixelsFile = L"pixels.bin";
 constexpr const wchar_t* kServiceClass = L"VantrelDwmStandInService";
 constexpr UINT kCopyPixels = WM_APP + 0x56;
 
+// The same service counts the process's live GDI objects, made by any of its threads. kCountGdiObjects
+// with lParam = 0 answers how many objects of every kind are alive, with lParam = an OBJ_ value
+// (OBJ_BITMAP, OBJ_FONT, ...) how many of that kind; wParam is unused. The count probes every slot of
+// Wine's handle table (see dwmapi.cpp): it holds under Wine only.
+constexpr UINT kCountGdiObjects = WM_APP + 0x57;
+// kCheckGdiCount checks that count inside the service's own thread: it creates one object of each common
+// kind (pen, extended pen, brush, font, bitmap, DIB section, region, palette, memory DC, display DC),
+// counts, deletes them and counts again. The answer is 1 when the total rose by exactly the objects made,
+// each kind by its own number, every object was found at the slot its handle names, and the counts came
+// back to where they were; 0 otherwise. Objects other threads make or free meanwhile upset the count, so
+// the service tries a few times before it answers 0: ask while the program is idle.
+constexpr UINT kCheckGdiCount = WM_APP + 0x58;
+
 } // namespace dwm_standin

@@ -5,6 +5,7 @@
 #include "frame/panel_placement.h"
 #include "platform/dwm.h"
 #include "platform/gdi_scope.h"
+#include "platform/rect_win.h"
 #include "res/resource.h"
 
 #include <dwmapi.h>
@@ -123,9 +124,7 @@ BOOL CVantrelDlg::DestroyWindow() {
 
 namespace {
 
-platform::Rect ToRect(const RECT& r) {
-    return {r.left, r.top, r.right, r.bottom};
-}
+using platform::ToRect;
 
 // What the user sees of a window: the window manager's extended frame bounds where it has them
 // (they leave out invisible resize borders), else the window rectangle.

@@ -4,6 +4,7 @@
 #include "platform/app.h"
 #include "platform/buffered_paint.h"
 #include "platform/gdi_scope.h"
+#include "platform/rect_win.h"
 #include "platform/unique_handle.h"
 
 #include <vsstyle.h>
@@ -18,10 +19,6 @@ namespace {
 // The push button's edge keeps the alpha of the button's own drawing; inside it the face is opaque.
 constexpr int kOpaqueInset = 3;
 constexpr UINT kLabelFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
-
-platform::Rect ToRect(const RECT& r) {
-    return platform::Rect{r.left, r.top, r.right, r.bottom};
-}
 
 std::wstring WindowText(HWND wnd) {
     std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(wnd)) + 1, L'\0');
@@ -114,8 +111,8 @@ void COpaCheck::FinishPaint(platform::BufferedPaint& buffer, const RECT& r) {
     const int glow = PixelsToPoints(-lf.lfHeight);
     SIZE extent{};
     ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    const platform::Rect label = panel::CheckLabelRect(ToRect(r), extent.cx, extent.cy);
-    RECT labelRect{label.left, label.top, label.right, label.bottom};
+    const platform::Rect label = panel::CheckLabelRect(platform::ToRect(r), extent.cx, extent.cy);
+    RECT labelRect = platform::ToRECT(label);
 
     // The system's drawing leaves no alpha under the label; anything there afterwards was written by
     // composited text.

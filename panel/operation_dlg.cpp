@@ -5,11 +5,11 @@
 #include "panel/glass_logic.h"
 #include "panel/picture_file.h"
 #include "panel/screen_copy.h"
+#include "panel/tooltip_table.h"
 #include "platform/dwm.h"
 #include "platform/message_box.h"
 #include "platform/path_text.h"
 #include "platform/save_dialog.h"
-#include "panel/tooltip_table.h"
 #include "res/resource.h"
 
 namespace {
@@ -112,7 +112,7 @@ LRESULT COperationDlg::OnCtlColor(UINT msg, WPARAM dc, LPARAM control) {
 LRESULT COperationDlg::OnNotify(WPARAM wp, LPARAM lp) {
     const auto* header = reinterpret_cast<const NMHDR*>(lp);
     LRESULT result = 0;
-    if (header && header->hwndFrom == m_ToolTip.GetSafeHwnd() && m_ToolTip.ReflectNotify(*header, result))
+    if (header && m_ToolTip.ReflectNotify(*header, result))
         return result;
     return CDialogEx::WindowProc(WM_NOTIFY, wp, lp);
 }

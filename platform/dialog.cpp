@@ -2,7 +2,7 @@
 
 #include "platform/app.h"
 #include "platform/gdi_scope.h"
-#include "platform/rect.h"
+#include "platform/rect_win.h"
 
 #include <vector>
 
@@ -15,10 +15,6 @@ constexpr wchar_t kObjectProp[] = L"Vantrel.Dialog";
 
 CDialogEx* FromWindow(HWND wnd) noexcept {
     return static_cast<CDialogEx*>(::GetPropW(wnd, kObjectProp));
-}
-
-Rect ToRect(const RECT& r) noexcept {
-    return {r.left, r.top, r.right, r.bottom};
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "platform/tool_tip.h"
 
 #include "platform/gdi_scope.h"
+#include "platform/rect_win.h"
 
 #include <cstddef>
 
@@ -12,10 +13,6 @@ namespace {
 constexpr UINT kToolInfoSize = static_cast<UINT>(offsetof(TOOLINFOW, lParam) + sizeof(LPARAM));
 
 using UniqueRegion = UniqueAny<HRGN, detail::DeleteGdiObject>;
-
-RECT ToRECT(const Rect& r) noexcept {
-    return RECT{r.left, r.top, r.right, r.bottom};
-}
 
 int DisplayBitsPerPixel() {
     WindowDcScope screen(nullptr);

@@ -12,7 +12,8 @@
 
 CVantrelDlg::CVantrelDlg() noexcept
     : CDialogEx(IDD_VANTREL_DIALOG, nullptr),
-      m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
+      m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      m_dlgOperation(*this) {}
 
 BOOL CVantrelDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
@@ -20,7 +21,7 @@ BOOL CVantrelDlg::OnInitDialog() {
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     // The panel is docked for the first time when the frame is centred, right after this hook.
-    m_dlgOperation.Create(m_hWnd);
+    m_dlgOperation.Create();
     ::ShowWindow(m_dlgOperation.GetSafeHwnd(), SW_SHOW);
 
     // The template makes the frame layered; the key colour makes its client area see-through.
@@ -110,7 +111,7 @@ void CVantrelDlg::OnSize(UINT type, LPARAM lp) {
 // caption still moves it.
 LRESULT CVantrelDlg::OnNcHitTest(LPARAM lp) {
     const LRESULT answer = Default(WM_NCHITTEST, 0, lp);
-    return static_cast<LRESULT>(frame::MapHitTest(answer, m_dlgOperation.m_bCaptured != 0));
+    return static_cast<LRESULT>(frame::MapHitTest(answer, m_dlgOperation.HoldsPicture()));
 }
 
 bool CVantrelDlg::PanelExists() const {
@@ -148,7 +149,7 @@ void CVantrelDlg::PlacePanel() {
     RECT window{};
     ::GetWindowRect(panel, &window);
     const frame::Placement p =
-        frame::PlacePanelBeside(frameBounds, panelBounds, ToRect(window), m_dlgOperation.m_bRightPos != 0);
+        frame::PlacePanelBeside(frameBounds, panelBounds, ToRect(window), m_dlgOperation.DocksRight());
     ::MoveWindow(panel, p.x, p.y, p.width, p.height, TRUE);
 }
 

@@ -6,28 +6,26 @@
 #include "panel/operation_dlg.h"
 #include "platform/dialog.h"
 
-class CVantrelDlg : public platform::CDialogEx {
+class CVantrelDlg : public platform::CDialogEx, private panel::PanelHost {
 public:
     CVantrelDlg() noexcept;
 
     BOOL DestroyWindow() override;
-    void UpdateTitle();
-    void PlacePanel();
-
-    // The two looks: see-through (client area in the key colour) and picture (opaque, white, with
-    // the picture at the top-left). The picture is borrowed: its owner keeps it alive while shown.
-    void ShowSeeThrough();
-    void ShowPicture(HBITMAP borrowed);
-    // Makes sure the picture look holds once the frame is visible again (see the definition).
-    void SettlePictureLook();
-
-    COperationDlg m_dlgOperation;
 
 protected:
     BOOL OnInitDialog() override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+    // What the panel asks of its host. The two looks: see-through (client area in the key colour) and
+    // picture (opaque, white, with the picture at the top-left).
+    HWND HostWindow() const noexcept override { return m_hWnd; }
+    void ShowSeeThrough() override;
+    void ShowPicture(HBITMAP borrowed) override;
+    void SettlePictureLook() override;
+    void PlacePanel() override;
+
+    void UpdateTitle();
     void OnSysCommand(UINT command, LPARAM lp);
     void OnPaint();
     void OnMove(LPARAM lp);
@@ -38,6 +36,7 @@ private:
     bool PanelExists() const;
 
     HICON m_hIcon; // shared icon from the resources: never destroyed
+    COperationDlg m_dlgOperation;
 };
 
 // Key colour of the see-through look: pixels of this colour are neither drawn nor hit.

@@ -1,6 +1,5 @@
 #include "panel/operation_dlg.h"
 
-#include "frame/vantrel_dlg.h"
 #include "panel/capture_cycle.h"
 #include "panel/glass_logic.h"
 #include "panel/picture_file.h"
@@ -28,7 +27,12 @@ bool Permitted(HWND panel, panel::Command command, bool pictureHeld) {
 
 } // namespace
 
-COperationDlg::COperationDlg() noexcept : CDialogEx(IDD_OPERATION, nullptr) {}
+COperationDlg::COperationDlg(panel::PanelHost& host) noexcept
+    : CDialogEx(IDD_OPERATION, nullptr), m_host(host) {}
+
+bool COperationDlg::Create() {
+    return CDialogEx::Create(m_host.HostWindow());
+}
 
 // Called when the panel is made: its tips are set up, then it takes the glass look if composition is on.
 BOOL COperationDlg::OnInitDialog() {
@@ -151,34 +155,27 @@ bool COperationDlg::OnCommand(UINT id, UINT code) {
     return CDialogEx::OnCommand(id, code);
 }
 
-CVantrelDlg* COperationDlg::Frame() const {
-    return dynamic_cast<CVantrelDlg*>(CDialogEx::FromHandle(::GetParent(m_hWnd)));
-}
-
 // Both windows leave the screen, frame first, and the screen gets time to redraw beneath them.
-void COperationDlg::HideWindows(CVantrelDlg& frame) {
-    ::ShowWindow(frame.GetSafeHwnd(), SW_HIDE);
+void COperationDlg::HideWindows() {
+    ::ShowWindow(m_host.HostWindow(), SW_HIDE);
     ::ShowWindow(m_hWnd, SW_HIDE);
     ::Sleep(kHiddenSettleMs);
 }
 
-void COperationDlg::ShowWindows(CVantrelDlg& frame) {
-    ::ShowWindow(frame.GetSafeHwnd(), SW_SHOW);
+void COperationDlg::ShowWindows() {
+    ::ShowWindow(m_host.HostWindow(), SW_SHOW);
     ::ShowWindow(m_hWnd, SW_SHOW);
 }
 
 // Called for command 1001: the screen under the frame goes straight to the clipboard; the held
 // picture and the frame's look stay as they are.
 void COperationDlg::OnCaptureToClipboard() {
-    CVantrelDlg* frame = Frame();
-    if (!frame)
-        return;
-    HideWindows(*frame);
-    platform::UniqueBitmap shot = panel::CopyScreenUnderClient(frame->GetSafeHwnd());
+    HideWindows();
+    platform::UniqueBitmap shot = panel::CopyScreenUnderClient(m_host.HostWindow());
     const bool captured = static_cast<bool>(shot);
     const auto result = captured ? platform::PutBitmapOnClipboard(m_hWnd, std::move(shot))
                                  : platform::ClipboardResult::Refused;
-    ShowWindows(*frame);
+    ShowWindows();
     if (!captured)
         platform::ShowMessage(m_hWnd, panel::kCaptureFailedText);
     else
@@ -187,31 +184,25 @@ void COperationDlg::OnCaptureToClipboard() {
 
 // Called for Capture: freezes the screen under the frame and shows it in the frame.
 void COperationDlg::OnCapture() {
-    if (!Permitted(m_hWnd, panel::Command::Capture, m_bCaptured != 0))
+    if (!Permitted(m_hWnd, panel::Command::Capture, HoldsPicture()))
         return;
-    CVantrelDlg* frame = Frame();
-    if (!frame)
-        return;
-    HideWindows(*frame);
-    platform::UniqueBitmap shot = panel::CopyScreenUnderClient(frame->GetSafeHwnd());
+    HideWindows();
+    platform::UniqueBitmap shot = panel::CopyScreenUnderClient(m_host.HostWindow());
     if (!shot) {
         // Nothing is held: the frame stays see-through and the user is told.
-        ShowWindows(*frame);
+        ShowWindows();
         platform::ShowMessage(m_hWnd, panel::kCaptureFailedText);
         return;
     }
     m_bmpCapture = std::move(shot);
-    m_bCaptured = 1;
-    frame->ShowPicture(m_bmpCapture.get());
-    ShowWindows(*frame);
-    frame->SettlePictureLook();
+    m_host.ShowPicture(m_bmpCapture.get());
+    ShowWindows();
+    m_host.SettlePictureLook();
 }
 
 // Called for Clear: the frame becomes see-through again and the picture is let go.
 void COperationDlg::OnClear() {
-    m_bCaptured = 0;
-    if (CVantrelDlg* frame = Frame())
-        frame->ShowSeeThrough();
+    m_host.ShowSeeThrough();
     // The frame no longer shows the picture, so it can go.
     m_bmpCapture.reset();
 }
@@ -219,7 +210,7 @@ void COperationDlg::OnClear() {
 // Called for Copy: the clipboard gets a copy of its own, so the held picture stays valid for
 // showing, copying and saving whatever the clipboard later does with its bitmap.
 void COperationDlg::OnCopy() {
-    if (!Permitted(m_hWnd, panel::Command::Copy, m_bCaptured != 0))
+    if (!Permitted(m_hWnd, panel::Command::Copy, HoldsPicture()))
         return;
     platform::UniqueBitmap copy = panel::DuplicateBitmap(m_bmpCapture.get());
     ReportClipboard(copy ? platform::PutBitmapOnClipboard(m_hWnd, std::move(copy))
@@ -230,14 +221,14 @@ void COperationDlg::OnCopy() {
 // selects. A cancelled dialog says nothing; a save that writes nothing says so. The picture and the
 // panel's state never change.
 void COperationDlg::OnSave() {
-    if (!Permitted(m_hWnd, panel::Command::Save, m_bCaptured != 0))
+    if (!Permitted(m_hWnd, panel::Command::Save, HoldsPicture()))
         return;
     platform::SaveDialogSettings settings;
     settings.defaultExtension = L"bmp";
     settings.initialName = L"無題";
     settings.types = platform::ParseFileFilter(panel::kSaveFilter);
     // The dialog is modal to the panel; the frame is held still while it is up.
-    HWND frame = ::GetParent(m_hWnd);
+    HWND frame = m_host.HostWindow();
     const bool frameWasEnabled = frame && ::IsWindowEnabled(frame);
     if (frameWasEnabled)
         ::EnableWindow(frame, FALSE);
@@ -256,8 +247,7 @@ void COperationDlg::OnSave() {
 // Called when Right Pos is ticked or unticked: docks the panel on the chosen side at once.
 void COperationDlg::OnRightPos() {
     UpdateData(true);
-    if (CVantrelDlg* frame = Frame())
-        frame->PlacePanel();
+    m_host.PlacePanel();
 }
 
 // A press on the panel's caption drags the frame, which the panel follows. A press handled after the
@@ -266,15 +256,13 @@ void COperationDlg::OnRightPos() {
 // pointer. The panel is activated instead, so its tooltips keep working.
 LRESULT COperationDlg::OnNcLButtonDown(WPARAM hitTest, LPARAM point) {
     if (hitTest == HTCAPTION) {
-        if (CVantrelDlg* frame = Frame()) {
-            const int button = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
-            auto held = [button] { return (::GetAsyncKeyState(button) & 0x8000) != 0; };
-            if (held())
-                ::SendMessageW(frame->GetSafeHwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
-            if (!held()) {
-                ::SetActiveWindow(m_hWnd);
-                return 0;
-            }
+        const int button = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+        auto held = [button] { return (::GetAsyncKeyState(button) & 0x8000) != 0; };
+        if (held())
+            ::SendMessageW(m_host.HostWindow(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+        if (!held()) {
+            ::SetActiveWindow(m_hWnd);
+            return 0;
         }
     }
     return Default(WM_NCLBUTTONDOWN, hitTest, point);

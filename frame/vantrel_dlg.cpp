@@ -8,8 +8,6 @@
 #include "platform/rect_win.h"
 #include "res/resource.h"
 
-#include <dwmapi.h>
-
 CVantrelDlg::CVantrelDlg() noexcept
     : CDialogEx(IDD_VANTREL_DIALOG, nullptr),
       m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
@@ -131,11 +129,8 @@ using platform::ToRect;
 // (they leave out invisible resize borders), else the window rectangle.
 platform::Rect GetVisibleBounds(HWND wnd) {
     RECT bounds{};
-    if (platform::SystemMajorVersion() >= 6 &&
-        SUCCEEDED(
-            platform::DwmGetWindowAttributeBound(wnd, DWMWA_EXTENDED_FRAME_BOUNDS, &bounds, sizeof(bounds))))
-        return ToRect(bounds);
-    ::GetWindowRect(wnd, &bounds);
+    if (!platform::GetExtendedFrameBounds(wnd, bounds))
+        ::GetWindowRect(wnd, &bounds);
     return ToRect(bounds);
 }
 

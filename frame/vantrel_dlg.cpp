@@ -4,7 +4,7 @@
 #include "frame/frame_logic.h"
 #include "frame/panel_placement.h"
 #include "platform/dwm.h"
-#include "platform/gdi_scope.h"
+#include "platform/unique_handle.h"
 #include "platform/rect_win.h"
 #include "res/resource.h"
 

@@ -3,7 +3,6 @@
 #include "panel/glass_logic.h"
 #include "platform/app.h"
 #include "platform/buffered_paint.h"
-#include "platform/gdi_scope.h"
 #include "platform/rect_win.h"
 #include "platform/unique_handle.h"
 

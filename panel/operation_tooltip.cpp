@@ -1,7 +1,6 @@
 #include "panel/operation_tooltip.h"
 
 #include "panel/tooltip_table.h"
-#include "platform/gdi_scope.h"
 #include "platform/unique_handle.h"
 
 // The description of the control under the pointer is chosen each time its tip shows.

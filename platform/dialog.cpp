@@ -1,7 +1,7 @@
 #include "platform/dialog.h"
 
 #include "platform/app.h"
-#include "platform/gdi_scope.h"
+#include "platform/unique_handle.h"
 #include "platform/rect_win.h"
 
 #include <vector>

@@ -38,7 +38,7 @@ struct ImageOwner {
 
 } // namespace
 
-CImage::CImage() noexcept {
+CImage::CImage(HBITMAP borrowed) noexcept : m_borrowed(borrowed) {
     std::lock_guard<std::mutex> hold(g_lock);
     ++g_images;
 }
@@ -71,11 +71,11 @@ std::optional<std::vector<ImageEncoder>> CImage::Encoders() {
 }
 
 bool CImage::Save(const std::wstring& path, const ImageEncoder& encoder) {
-    if (!m_bitmap || !EnsureStarted())
+    if (!m_borrowed || !EnsureStarted())
         return false;
     const GdiplusDll& api = BoundGdiplus();
     ImageOwner bitmap;
-    if (api.GdipCreateBitmapFromHBITMAP(m_bitmap, nullptr, &bitmap.image) != 0)
+    if (api.GdipCreateBitmapFromHBITMAP(m_borrowed, nullptr, &bitmap.image) != 0)
         return false;
     gdiplus::Image* toSave = bitmap.image;
     // Some GIF encoders (Wine's) write a broken file from a 32-bit bitmap: hand them 8-bit indexed
@@ -83,7 +83,7 @@ bool CImage::Save(const std::wstring& path, const ImageEncoder& encoder) {
     ImageOwner indexed;
     if (encoder.mimeType == L"image/gif") {
         BITMAP info{};
-        ::GetObjectW(m_bitmap, sizeof(info), &info);
+        ::GetObjectW(m_borrowed, sizeof(info), &info);
         if (api.GdipCloneBitmapAreaI(0, 0, info.bmWidth, info.bmHeight, gdiplus::kPixelFormat8bppIndexed,
                                      bitmap.image, &indexed.image) != 0)
             return false;

@@ -1,6 +1,6 @@
 #include "platform/tool_tip.h"
 
-#include "platform/gdi_scope.h"
+#include "platform/unique_handle.h"
 #include "platform/rect_win.h"
 
 #include <cstddef>
@@ -11,8 +11,6 @@ namespace {
 
 // A tool record up to and including lParam (44 bytes in a 32-bit build): the fields this control uses.
 constexpr UINT kToolInfoSize = static_cast<UINT>(offsetof(TOOLINFOW, lParam) + sizeof(LPARAM));
-
-using UniqueRegion = UniqueAny<HRGN, detail::DeleteGdiObject>;
 
 int DisplayBitsPerPixel() {
     WindowDcScope screen(nullptr);

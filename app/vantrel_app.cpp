@@ -82,12 +82,12 @@ BOOL CVantrelApp::InitInstance() {
     platform::UniqueLocal args(argv);
     if (!argv)
         argc = 0;
-    for (int i = 0; i < argc; ++i) {
-        if (app::IsDebugSwitch(argv[i])) {
-            g_bDebugMode = 1;
-            std::printf("DEBUGMODE ON\n");
-        }
-    }
+    // One line for every argument that is the switch, written to the standard output the program got.
+    const int switches = app::CountDebugSwitches(argv, argc);
+    for (int i = 0; i < switches; ++i)
+        std::printf("DEBUGMODE ON\n");
+    if (switches > 0)
+        g_bDebugMode = 1;
 
     if (g_bDebugMode == 1) {
         // The console host can fail to start when the system is busy (seen under Wine): try again

@@ -107,6 +107,7 @@ void COpaCheck::FinishPaint(platform::BufferedPaint& buffer, const RECT& r) {
                  &lf);
     platform::UniqueFont font(::CreateFontIndirectW(&lf));
     platform::SelectScope selectFont(dc, font.get());
+    // The glow is as wide as the font's character height (a negative lfHeight) in points.
     const int glow = PixelsToPoints(-lf.lfHeight);
     SIZE extent{};
     ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);

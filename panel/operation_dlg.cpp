@@ -1,13 +1,13 @@
 #include "panel/operation_dlg.h"
 
 #include "panel/capture_cycle.h"
+#include "panel/encoder_choice.h"
 #include "panel/glass_logic.h"
 #include "panel/picture_file.h"
 #include "panel/screen_copy.h"
 #include "panel/tooltip_table.h"
 #include "platform/dwm.h"
 #include "platform/message_box.h"
-#include "platform/path_text.h"
 #include "platform/save_dialog.h"
 #include "res/resource.h"
 
@@ -49,7 +49,8 @@ BOOL COperationDlg::OnInitDialog() {
 void COperationDlg::SetUpToolTip() {
     m_ToolTip.Create(m_hWnd);
     m_ToolTip.Activate(true);
-    m_ToolTip.SetParams(platform::PanelLook());
+    m_ToolTip.SetParams(panel::PanelLook());
+    m_ToolTip.SetStyledLook(panel::StyledLook());
     for (const panel::TipTool& tool : panel::TipTools())
         m_ToolTip.AddTool(::GetDlgItem(m_hWnd, tool.controlId), tool.label);
 }
@@ -226,7 +227,7 @@ void COperationDlg::OnSave() {
     platform::SaveDialogSettings settings;
     settings.defaultExtension = L"bmp";
     settings.initialName = L"無題";
-    settings.types = platform::ParseFileFilter(panel::kSaveFilter);
+    settings.types = panel::ParseFileFilter(panel::kSaveFilter);
     // The dialog is modal to the panel; the frame is held still while it is up.
     HWND frame = m_host.HostWindow();
     const bool frameWasEnabled = frame && ::IsWindowEnabled(frame);

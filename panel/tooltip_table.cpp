@@ -32,6 +32,24 @@ int TipBitmapId(int controlId) noexcept {
     return 0;
 }
 
+platform::ToolTipParams PanelLook() noexcept {
+    platform::ToolTipParams look;
+    look.visualManager = 1;
+    return look;
+}
+
+platform::ToolTipParams StyledLook() noexcept {
+    using platform::TipColour;
+    platform::ToolTipParams look;
+    look.drawSeparator = 0;
+    look.roundedCorners = 1;
+    look.fillColour = TipColour(255, 255, 255);
+    look.fillGradientColour = TipColour(206, 212, 225);
+    look.textColour = TipColour(76, 76, 76);
+    look.borderColour = TipColour(118, 118, 118);
+    return look;
+}
+
 // Key presses, pointer moves and single button presses and releases; double clicks and everything
 // else pass the tooltip by.
 bool IsRelayedToTip(unsigned message) noexcept {

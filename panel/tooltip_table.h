@@ -1,6 +1,8 @@
 #pragma once
 // What the panel's tips say and show: the five tools with their labels and descriptions, the icon of
-// each control, and which queued messages the tooltip has to see.
+// each control, the tips' look, and which queued messages the tooltip has to see.
+
+#include "platform/tooltip_look.h"
 
 #include <array>
 
@@ -20,6 +22,12 @@ const wchar_t* TipDescription(int controlId) noexcept;
 
 // The bitmap resource drawn in a control's icon column; 0 when the column stays empty.
 int TipBitmapId(int controlId) noexcept;
+
+// The panel's record: the default one, with the look taken from the display.
+platform::ToolTipParams PanelLook() noexcept;
+// The styled look the panel's tips take where the display can carry it: rounded, no separator, white to
+// blue-grey, grey text and border.
+platform::ToolTipParams StyledLook() noexcept;
 
 // True for the key and button messages the tooltip needs to show and hide tips.
 bool IsRelayedToTip(unsigned message) noexcept;

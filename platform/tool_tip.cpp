@@ -7,6 +7,10 @@
 
 namespace platform {
 
+// The records' colours are drawn as COLORREFs.
+static_assert(TipColour(1, 2, 3) == static_cast<int>(RGB(1, 2, 3)));
+static_assert(TipColour(255, 255, 255) == static_cast<int>(RGB(255, 255, 255)));
+
 namespace {
 
 // A tool record up to and including lParam (44 bytes in a 32-bit build): the fields this control uses.
@@ -84,6 +88,10 @@ void CToolTipCtrlEx::SetParams(const ToolTipParams& params) {
     m_params = params;
 }
 
+void CToolTipCtrlEx::SetStyledLook(const ToolTipParams& styled) {
+    m_styledLook = styled;
+}
+
 bool CToolTipCtrlEx::AddTool(HWND tool, const std::wstring& label) {
     if (!m_hWnd || !tool)
         return false;
@@ -124,7 +132,7 @@ void CToolTipCtrlEx::SetTipDescription(const std::wstring& description) {
 bool CToolTipCtrlEx::OnShow(const NMHDR& header, LRESULT& result) {
     if (!m_hWnd || IsBalloon())
         return false;
-    m_look = LookAtShow(m_params, DisplayBitsPerPixel(), HighContrastOn());
+    m_look = LookAtShow(m_params, m_styledLook, DisplayBitsPerPixel(), HighContrastOn());
     m_label = LabelOf(reinterpret_cast<HWND>(header.idFrom));
     const bool described = m_look.drawDescription && !m_description.empty();
     m_boldLabel = described && m_look.boldLabel;

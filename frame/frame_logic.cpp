@@ -27,4 +27,18 @@ bool IsAboutCommand(unsigned int command) noexcept {
     return (command & 0xFFF0u) == kAboutCommand;
 }
 
+std::vector<platform::Rect> AroundPicture(int clientWidth, int clientHeight, int pictureWidth,
+                                          int pictureHeight) {
+    if (pictureWidth == 0 || pictureHeight == 0)
+        return {{0, 0, clientWidth, clientHeight}};
+    const platform::Rect right{pictureWidth, 0, clientWidth, clientHeight};
+    const platform::Rect below{0, pictureHeight, pictureWidth < clientWidth ? pictureWidth : clientWidth,
+                               clientHeight};
+    std::vector<platform::Rect> parts;
+    for (const platform::Rect& part : {right, below})
+        if (part.Width() > 0 && part.Height() > 0)
+            parts.push_back(part);
+    return parts;
+}
+
 } // namespace frame

@@ -1,8 +1,12 @@
 #pragma once
 // The frame's decisions: its caption, the hit-test answer while a picture is held, where the
-// minimised icon goes, and which window-menu commands open the About box.
+// minimised icon goes, which window-menu commands open the About box, and what its background brush
+// paints around the picture.
+
+#include "platform/rect.h"
 
 #include <string>
+#include <vector>
 
 namespace frame {
 
@@ -18,5 +22,11 @@ int IconOffset(int clientExtent, int iconExtent) noexcept;
 
 // Window-menu commands 0x0010 to 0x001F open the About box.
 bool IsAboutCommand(unsigned int command) noexcept;
+
+// The parts of a client area that a picture drawn at its top-left corner leaves uncovered, for the
+// background brush: the strip right of the picture (full height) and the one below it, empty ones left
+// out; the whole area when there is no picture (a zero size).
+std::vector<platform::Rect> AroundPicture(int clientWidth, int clientHeight, int pictureWidth,
+                                          int pictureHeight);
 
 } // namespace frame

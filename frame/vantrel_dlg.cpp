@@ -63,6 +63,14 @@ LRESULT CVantrelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOVE: OnMove(lp); return 0;
     case WM_SIZE: OnSize(static_cast<UINT>(wp), lp); return 0;
     case WM_NCHITTEST: return OnNcHitTest(lp);
+    case WM_ERASEBKGND:
+        if (OnEraseBkgnd(reinterpret_cast<HDC>(wp)))
+            return TRUE;
+        break;
+    case WM_CTLCOLORDLG:
+        if (m_background)
+            return reinterpret_cast<LRESULT>(m_background.get());
+        break;
     }
     return CDialogEx::WindowProc(msg, wp, lp);
 }
@@ -112,6 +120,29 @@ LRESULT CVantrelDlg::OnNcHitTest(LPARAM lp) {
     return static_cast<LRESULT>(frame::MapHitTest(answer, m_dlgOperation.HoldsPicture()));
 }
 
+// Called to erase the background: the picture at the top-left corner, the brush around it, so nothing is
+// drawn twice. Before either is set the dialog erases as usual.
+bool CVantrelDlg::OnEraseBkgnd(HDC dc) {
+    if (!m_background && !m_picture)
+        return false;
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    BITMAP picture{};
+    if (m_picture && ::GetObjectW(m_picture, sizeof(picture), &picture)) {
+        platform::UniqueDc memory(::CreateCompatibleDC(dc));
+        platform::SelectScope select(memory.get(), m_picture);
+        ::BitBlt(dc, 0, 0, picture.bmWidth, picture.bmHeight, memory.get(), 0, 0, SRCCOPY);
+    }
+    if (!m_background)
+        return true;
+    for (const platform::Rect& part :
+         frame::AroundPicture(client.right, client.bottom, picture.bmWidth, picture.bmHeight)) {
+        const RECT r = platform::ToRECT(part);
+        ::FillRect(dc, &r, m_background.get());
+    }
+    return true;
+}
+
 bool CVantrelDlg::PanelExists() const {
     return ::IsWindow(m_hWnd) && ::IsWindow(m_dlgOperation.GetSafeHwnd());
 }
@@ -146,6 +177,23 @@ void CVantrelDlg::PlacePanel() {
     const frame::Placement p =
         frame::PlacePanelBeside(frameBounds, panelBounds, ToRect(window), m_dlgOperation.DocksRight());
     ::MoveWindow(panel, p.x, p.y, p.width, p.height, TRUE);
+}
+
+void CVantrelDlg::SetBackgroundColor(COLORREF colour, bool repaint) {
+    m_background.reset(::CreateSolidBrush(colour));
+    if (repaint)
+        Repaint();
+}
+
+void CVantrelDlg::SetBackgroundImage(HBITMAP borrowed, bool repaint) {
+    m_picture = borrowed;
+    if (repaint)
+        Repaint();
+}
+
+void CVantrelDlg::Repaint() {
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    ::UpdateWindow(m_hWnd);
 }
 
 // Rewrites the extended style only when it changes; no frame-change notification follows.

@@ -5,6 +5,7 @@
 
 #include "panel/operation_dlg.h"
 #include "platform/dialog.h"
+#include "platform/unique_handle.h"
 
 class CVantrelDlg : public platform::CDialogEx, private panel::PanelHost {
 public:
@@ -26,16 +27,22 @@ private:
     void PlacePanel() override;
 
     void UpdateTitle();
+    void SetBackgroundColor(COLORREF colour, bool repaint);
+    void SetBackgroundImage(HBITMAP borrowed, bool repaint);
+    void Repaint();
     void OnSysCommand(UINT command, LPARAM lp);
     void OnPaint();
     void OnMove(LPARAM lp);
     void OnSize(UINT type, LPARAM lp);
     LRESULT OnNcHitTest(LPARAM lp);
+    bool OnEraseBkgnd(HDC dc);
     void AppendAboutItem();
     void ChangeExStyle(DWORD remove, DWORD add);
     bool PanelExists() const;
 
-    HICON m_hIcon; // shared icon from the resources: never destroyed
+    HICON m_hIcon;                      // shared icon from the resources: never destroyed
+    platform::UniqueBrush m_background; // the key colour or white
+    HBITMAP m_picture = nullptr;        // borrowed from the panel, which keeps it alive while it is shown
     COperationDlg m_dlgOperation;
 };
 

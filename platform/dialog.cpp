@@ -1,7 +1,6 @@
 #include "platform/dialog.h"
 
 #include "platform/app.h"
-#include "platform/unique_handle.h"
 #include "platform/rect_win.h"
 
 #include <vector>
@@ -127,18 +126,6 @@ bool CDialogEx::UpdateData(bool save) {
     return true;
 }
 
-void CDialogEx::SetBackgroundColor(COLORREF color, bool repaint) {
-    m_background.reset(color == kNoBackground ? nullptr : ::CreateSolidBrush(color));
-    if (repaint)
-        Repaint();
-}
-
-void CDialogEx::SetBackgroundImage(HBITMAP borrowed, bool repaint) {
-    m_image = borrowed;
-    if (repaint)
-        Repaint();
-}
-
 BOOL CDialogEx::OnInitDialog() {
     UpdateData(false);
     return TRUE;
@@ -172,14 +159,6 @@ LRESULT CDialogEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
         if (OnCommand(LOWORD(wp), HIWORD(wp)))
             return 0;
-        break;
-    case WM_ERASEBKGND:
-        if (EraseBackground(reinterpret_cast<HDC>(wp)))
-            return TRUE;
-        break;
-    case WM_CTLCOLORDLG:
-        if (m_background)
-            return reinterpret_cast<LRESULT>(m_background.get());
         break;
     }
     return Default(msg, wp, lp);
@@ -253,53 +232,11 @@ void CDialogEx::CentreIfUnplaced(const RECT& before) {
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// Fills the client area with the background brush and draws the image at the top-left corner; the
-// brush only paints what the image leaves uncovered, so nothing is drawn twice.
-bool CDialogEx::EraseBackground(HDC dc) {
-    if (!m_background && !m_image)
-        return false;
-    RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    LONG imageRight = 0;
-    LONG imageBottom = 0;
-    if (m_image) {
-        BITMAP bm{};
-        ::GetObjectW(m_image, sizeof(bm), &bm);
-        UniqueDc memory(::CreateCompatibleDC(dc));
-        SelectScope select(memory.get(), m_image);
-        ::BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, memory.get(), 0, 0, SRCCOPY);
-        imageRight = bm.bmWidth;
-        imageBottom = bm.bmHeight;
-    }
-    if (m_background) {
-        const RECT right{imageRight, 0, client.right, client.bottom};
-        const RECT below{0, imageBottom, imageRight < client.right ? imageRight : client.right,
-                         client.bottom};
-        if (imageRight == 0 || imageBottom == 0) {
-            ::FillRect(dc, &client, m_background.get());
-        } else {
-            if (right.left < right.right)
-                ::FillRect(dc, &right, m_background.get());
-            if (below.top < below.bottom && below.left < below.right)
-                ::FillRect(dc, &below, m_background.get());
-        }
-    }
-    return true;
-}
-
-void CDialogEx::Repaint() {
-    if (!m_hWnd)
-        return;
-    ::InvalidateRect(m_hWnd, nullptr, TRUE);
-    ::UpdateWindow(m_hWnd);
-}
-
 void CDialogEx::Detach() {
     ::RemovePropW(m_hWnd, kObjectProp);
     if (CWinApp* app = CWinApp::Current())
         app->NoteWindowDestroyed(this);
     m_hWnd = nullptr;
-    m_image = nullptr;
     m_endModal = true;
 }
 

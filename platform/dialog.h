@@ -1,8 +1,6 @@
 #pragma once
 // Dialogs from numbered templates: modal runs with the program's message loop, modeless owned pop-ups,
-// centring after initialisation, background colour and image, data exchange and OK/Cancel handling.
-
-#include "platform/unique_handle.h"
+// centring after initialisation, data exchange and OK/Cancel handling.
 
 #include <windows.h>
 
@@ -23,9 +21,6 @@ private:
     bool m_save;
 };
 
-// Background colour meaning "no brush": the dialog's default erasing applies.
-inline constexpr COLORREF kNoBackground = static_cast<COLORREF>(-1);
-
 class CDialogEx {
 public:
     CDialogEx(UINT templateId, HWND parent) noexcept;
@@ -42,9 +37,6 @@ public:
     static CDialogEx* FromHandle(HWND wnd) noexcept;
     void EndDialog(int result);
     bool UpdateData(bool save);
-
-    void SetBackgroundColor(COLORREF color, bool repaint);
-    void SetBackgroundImage(HBITMAP borrowed, bool repaint);
 
 protected:
     virtual BOOL OnInitDialog();
@@ -66,8 +58,6 @@ private:
 
     BOOL HandleInitDialog(HWND wnd);
     void CentreIfUnplaced(const RECT& before);
-    bool EraseBackground(HDC dc);
-    void Repaint();
     void Detach();
 
     UINT m_templateId;
@@ -76,8 +66,6 @@ private:
     bool m_modal = false;
     bool m_endModal = false;
     int m_result = -1;
-    UniqueBrush m_background;
-    HBITMAP m_image = nullptr; // borrowed: whoever set it keeps it alive while it is shown
 };
 
 // Gives the dialog that owns msg.hwnd the first look at a queued message; true when it was handled.

@@ -12,6 +12,9 @@
 #include <fcntl.h>
 #include <io.h>
 
+static_assert(app::kCloseEvent == CTRL_CLOSE_EVENT && app::kLogoffEvent == CTRL_LOGOFF_EVENT &&
+              app::kShutdownEvent == CTRL_SHUTDOWN_EVENT);
+
 int g_bDebugMode = 0;
 
 namespace {

@@ -2,13 +2,6 @@
 
 namespace frame {
 
-namespace {
-constexpr long long kHtLeft = 10;
-constexpr long long kHtBottomRight = 17;
-constexpr long long kHtBorder = 18;
-constexpr unsigned int kAboutCommand = 0x0010;
-} // namespace
-
 std::wstring FormatCaption(int clientWidth, int clientHeight) {
     return L"Vantrel W:" + std::to_wstring(clientWidth) + L" H:" + std::to_wstring(clientHeight);
 }
@@ -24,7 +17,7 @@ int IconOffset(int clientExtent, int iconExtent) noexcept {
 }
 
 bool IsAboutCommand(unsigned int command) noexcept {
-    return (command & 0xFFF0u) == kAboutCommand;
+    return (command & kSysCommandMask) == kAboutCommand;
 }
 
 std::vector<platform::Rect> AroundPicture(int clientWidth, int clientHeight, int pictureWidth,

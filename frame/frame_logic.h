@@ -10,6 +10,16 @@
 
 namespace frame {
 
+// Win32 values this file works with, repeated so that it builds without Win32; the frame checks them
+// against the real ones.
+inline constexpr long long kHtLeft = 10;                // HTLEFT, the first of the sizing borders
+inline constexpr long long kHtBottomRight = 17;         // HTBOTTOMRIGHT, the last of them
+inline constexpr long long kHtBorder = 18;              // HTBORDER
+inline constexpr unsigned int kSysCommandMask = 0xFFF0; // the system keeps the low four bits of a command
+
+// The About item's command in the window menu.
+inline constexpr unsigned int kAboutCommand = 0x0010;
+
 // "Vantrel W:300 H:200" for a client area of 300 by 200 pixels.
 std::wstring FormatCaption(int clientWidth, int clientHeight);
 

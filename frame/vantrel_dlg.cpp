@@ -8,6 +8,11 @@
 #include "platform/rect_win.h"
 #include "res/resource.h"
 
+static_assert(frame::kHtLeft == HTLEFT && frame::kHtBottomRight == HTBOTTOMRIGHT &&
+              frame::kHtBorder == HTBORDER);
+// The About command keeps clear of the system's commands and of the bits the system keeps.
+static_assert((frame::kAboutCommand & ~frame::kSysCommandMask) == 0 && frame::kAboutCommand < SC_SIZE);
+
 CVantrelDlg::CVantrelDlg() noexcept
     : CDialogEx(IDD_VANTREL_DIALOG, nullptr),
       m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
@@ -40,7 +45,7 @@ void CVantrelDlg::AppendAboutItem() {
         return;
     const std::wstring item(text, static_cast<size_t>(length));
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(menu, MF_STRING, 0x0010, item.c_str());
+    ::AppendMenuW(menu, MF_STRING, frame::kAboutCommand, item.c_str());
 }
 
 void CVantrelDlg::UpdateTitle() {

@@ -11,6 +11,13 @@
 #include "platform/save_dialog.h"
 #include "res/resource.h"
 
+namespace tip = panel::tip_message;
+static_assert(tip::kKeyDown == WM_KEYDOWN && tip::kSysKeyDown == WM_SYSKEYDOWN &&
+              tip::kMouseMove == WM_MOUSEMOVE && tip::kLButtonDown == WM_LBUTTONDOWN &&
+              tip::kLButtonUp == WM_LBUTTONUP && tip::kRButtonDown == WM_RBUTTONDOWN &&
+              tip::kRButtonUp == WM_RBUTTONUP && tip::kMButtonDown == WM_MBUTTONDOWN &&
+              tip::kMButtonUp == WM_MBUTTONUP);
+
 namespace {
 
 // The screen needs this long to redraw what the hidden windows covered.

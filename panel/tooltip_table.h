@@ -29,6 +29,20 @@ platform::ToolTipParams PanelLook() noexcept;
 // blue-grey, grey text and border.
 platform::ToolTipParams StyledLook() noexcept;
 
+// The window messages the tooltip is given (WM_KEYDOWN ... WM_MBUTTONUP), repeated so that this file
+// builds without Win32; the panel checks them against the real ones.
+namespace tip_message {
+inline constexpr unsigned kKeyDown = 0x0100;
+inline constexpr unsigned kSysKeyDown = 0x0104;
+inline constexpr unsigned kMouseMove = 0x0200;
+inline constexpr unsigned kLButtonDown = 0x0201;
+inline constexpr unsigned kLButtonUp = 0x0202;
+inline constexpr unsigned kRButtonDown = 0x0204;
+inline constexpr unsigned kRButtonUp = 0x0205;
+inline constexpr unsigned kMButtonDown = 0x0207;
+inline constexpr unsigned kMButtonUp = 0x0208;
+} // namespace tip_message
+
 // True for the key and button messages the tooltip needs to show and hide tips.
 bool IsRelayedToTip(unsigned message) noexcept;
 

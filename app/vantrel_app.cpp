@@ -15,12 +15,12 @@
 static_assert(app::kCloseEvent == CTRL_CLOSE_EVENT && app::kLogoffEvent == CTRL_LOGOFF_EVENT &&
               app::kShutdownEvent == CTRL_SHUTDOWN_EVENT);
 
-int g_bDebugMode = 0;
+bool g_bDebugMode = false;
 
 namespace {
 
 // The one application object; it exists from static initialisation.
-CVantrelApp theApp;
+CVantrelApp g_vantrelApp;
 
 // Signalled once the frame's modal run has returned, so a console handler that asked the frame to
 // close can let the system go on only after the frame has closed the normal way.
@@ -34,7 +34,7 @@ constexpr DWORD kFrameCloseWaitMs = 4000;
 // through its normal path so the program ends cleanly.
 BOOL WINAPI ConsoleCtrlHandler(DWORD eventCode) {
     if (app::ActionForConsoleEvent(eventCode) == app::ConsoleEventAction::CloseFrame) {
-        if (HWND frame = theApp.MainWindowHandle()) {
+        if (HWND frame = g_vantrelApp.MainWindowHandle()) {
             ::PostMessageW(frame, WM_CLOSE, 0, 0);
             if (g_frameClosed)
                 ::WaitForSingleObject(g_frameClosed.get(), kFrameCloseWaitMs);
@@ -68,10 +68,10 @@ void Reopen(const char* path, const char* mode, FILE* stream) {
 } // namespace
 
 CVantrelApp::CVantrelApp() noexcept {
-    m_dwRestartManagerSupportFlags = platform::kRestartSupport;
+    m_restartManagerSupport = platform::kRestartSupport;
 }
 
-BOOL CVantrelApp::InitInstance() {
+bool CVantrelApp::InitInstance() {
     INITCOMMONCONTROLSEX icc{};
     icc.dwSize = sizeof(icc);
     icc.dwICC = ICC_WIN95_CLASSES;
@@ -89,10 +89,9 @@ BOOL CVantrelApp::InitInstance() {
     const int switches = app::CountDebugSwitches(argv, argc);
     for (int i = 0; i < switches; ++i)
         std::printf("DEBUGMODE ON\n");
-    if (switches > 0)
-        g_bDebugMode = 1;
+    g_bDebugMode = switches > 0;
 
-    if (g_bDebugMode == 1) {
+    if (g_bDebugMode) {
         // The console host can fail to start when the system is busy (seen under Wine): try again
         // briefly rather than run in debug mode with no console.
         for (int attempt = 0; attempt < 3 && !::AllocConsole() && !::GetConsoleWindow(); ++attempt)
@@ -106,23 +105,23 @@ BOOL CVantrelApp::InitInstance() {
         Reopen("NUL", "r", stdin);
     }
     std::printf("********** Start Vantrel DEBUG MODE  *******\n");
-    if (g_bDebugMode != 0)
+    if (g_bDebugMode)
         std::printf("DEBUG_MODE ON\n");
     std::fflush(stdout);
     args.reset();
 
     {
         CVantrelDlg dlg;
-        m_pMainWnd = &dlg;
+        m_mainDialog = &dlg;
         dlg.DoModal();
-        m_pMainWnd = nullptr;
+        m_mainDialog = nullptr;
         if (g_frameClosed)
             ::SetEvent(g_frameClosed.get());
 
-        if (g_bDebugMode == 1) {
+        if (g_bDebugMode) {
             ::FreeConsole();
             ::Sleep(1000);
         }
     }
-    return FALSE;
+    return false;
 }

@@ -21,14 +21,14 @@ CVantrelDlg::CVantrelDlg() noexcept
 BOOL CVantrelDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
     AppendAboutItem();
-    ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendMessageW(m_wnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendMessageW(m_wnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     // The panel is docked for the first time when the frame is centred, right after this hook.
     m_dlgOperation.Create();
     ::ShowWindow(m_dlgOperation.GetSafeHwnd(), SW_SHOW);
 
     // The template makes the frame layered; the key colour makes its client area see-through.
-    ::SetLayeredWindowAttributes(m_hWnd, kKeyColour, 0, LWA_COLORKEY);
+    ::SetLayeredWindowAttributes(m_wnd, kKeyColour, 0, LWA_COLORKEY);
     SetBackgroundColor(kKeyColour, true);
     UpdateTitle();
     return TRUE;
@@ -36,7 +36,7 @@ BOOL CVantrelDlg::OnInitDialog() {
 
 // Adds a separator and the About item to the window menu; a missing or empty text adds neither.
 void CVantrelDlg::AppendAboutItem() {
-    HMENU menu = ::GetSystemMenu(m_hWnd, FALSE);
+    HMENU menu = ::GetSystemMenu(m_wnd, FALSE);
     if (!menu)
         return;
     const wchar_t* text = nullptr;
@@ -50,8 +50,8 @@ void CVantrelDlg::AppendAboutItem() {
 
 void CVantrelDlg::UpdateTitle() {
     RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    ::SetWindowTextW(m_hWnd,
+    ::GetClientRect(m_wnd, &client);
+    ::SetWindowTextW(m_wnd,
                      frame::FormatCaption(client.right - client.left, client.bottom - client.top).c_str());
 }
 
@@ -59,7 +59,7 @@ LRESULT CVantrelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_SYSCOMMAND: OnSysCommand(static_cast<UINT>(wp), lp); return 0;
     case WM_PAINT:
-        if (::IsIconic(m_hWnd)) {
+        if (::IsIconic(m_wnd)) {
             OnPaint();
             return 0;
         }
@@ -92,10 +92,10 @@ void CVantrelDlg::OnSysCommand(UINT command, LPARAM lp) {
 
 // Called to paint the minimised frame: the application icon centred in the client area.
 void CVantrelDlg::OnPaint() {
-    platform::PaintScope paint(m_hWnd);
-    ::SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.dc()), 0);
+    platform::PaintScope paint(m_wnd);
+    ::SendMessageW(m_wnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.dc()), 0);
     RECT client{};
-    ::GetClientRect(m_hWnd, &client);
+    ::GetClientRect(m_wnd, &client);
     const int x = frame::IconOffset(client.right - client.left, ::GetSystemMetrics(SM_CXICON));
     const int y = frame::IconOffset(client.bottom - client.top, ::GetSystemMetrics(SM_CYICON));
     ::DrawIcon(paint.dc(), x, y, m_hIcon);
@@ -131,7 +131,7 @@ bool CVantrelDlg::OnEraseBkgnd(HDC dc) {
     if (!m_background && !m_picture)
         return false;
     RECT client{};
-    ::GetClientRect(m_hWnd, &client);
+    ::GetClientRect(m_wnd, &client);
     BITMAP picture{};
     if (m_picture && ::GetObjectW(m_picture, sizeof(picture), &picture)) {
         platform::UniqueDc memory(::CreateCompatibleDC(dc));
@@ -149,10 +149,10 @@ bool CVantrelDlg::OnEraseBkgnd(HDC dc) {
 }
 
 bool CVantrelDlg::PanelExists() const {
-    return ::IsWindow(m_hWnd) && ::IsWindow(m_dlgOperation.GetSafeHwnd());
+    return ::IsWindow(m_wnd) && ::IsWindow(m_dlgOperation.GetSafeHwnd());
 }
 
-BOOL CVantrelDlg::DestroyWindow() {
+bool CVantrelDlg::DestroyWindow() {
     m_dlgOperation.DestroyWindow();
     return CDialogEx::DestroyWindow();
 }
@@ -175,7 +175,7 @@ platform::Rect GetVisibleBounds(HWND wnd) {
 // Docks the panel beside the frame on the side its Right Pos box chooses; the panel keeps its size.
 void CVantrelDlg::PlacePanel() {
     HWND panel = m_dlgOperation.GetSafeHwnd();
-    const platform::Rect frameBounds = GetVisibleBounds(m_hWnd);
+    const platform::Rect frameBounds = GetVisibleBounds(m_wnd);
     const platform::Rect panelBounds = GetVisibleBounds(panel);
     RECT window{};
     ::GetWindowRect(panel, &window);
@@ -197,22 +197,22 @@ void CVantrelDlg::SetBackgroundImage(HBITMAP borrowed, bool repaint) {
 }
 
 void CVantrelDlg::Repaint() {
-    ::InvalidateRect(m_hWnd, nullptr, TRUE);
-    ::UpdateWindow(m_hWnd);
+    ::InvalidateRect(m_wnd, nullptr, TRUE);
+    ::UpdateWindow(m_wnd);
 }
 
 // Rewrites the extended style only when it changes; no frame-change notification follows.
 void CVantrelDlg::ChangeExStyle(DWORD remove, DWORD add) {
-    const DWORD old = static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_EXSTYLE));
+    const DWORD old = static_cast<DWORD>(::GetWindowLongW(m_wnd, GWL_EXSTYLE));
     const DWORD wanted = (old & ~remove) | add;
     if (wanted != old)
-        ::SetWindowLongW(m_hWnd, GWL_EXSTYLE, static_cast<LONG>(wanted));
+        ::SetWindowLongW(m_wnd, GWL_EXSTYLE, static_cast<LONG>(wanted));
 }
 
 void CVantrelDlg::ShowSeeThrough() {
     SetBackgroundImage(nullptr, true);
     ChangeExStyle(0, WS_EX_LAYERED);
-    ::SetLayeredWindowAttributes(m_hWnd, kKeyColour, 0, LWA_COLORKEY);
+    ::SetLayeredWindowAttributes(m_wnd, kKeyColour, 0, LWA_COLORKEY);
     SetBackgroundColor(kKeyColour, true);
 }
 
@@ -228,7 +228,7 @@ void CVantrelDlg::ShowPicture(HBITMAP borrowed) {
 // everywhere; where the removal already took effect this changes nothing that can be seen.
 void CVantrelDlg::SettlePictureLook() {
     ChangeExStyle(0, WS_EX_LAYERED);
-    ::SetLayeredWindowAttributes(m_hWnd, kKeyColour, 0, LWA_COLORKEY);
+    ::SetLayeredWindowAttributes(m_wnd, kKeyColour, 0, LWA_COLORKEY);
     ChangeExStyle(WS_EX_LAYERED, 0);
-    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    ::RedrawWindow(m_wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }

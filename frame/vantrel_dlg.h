@@ -11,7 +11,7 @@ class CVantrelDlg : public platform::CDialogEx, private panel::PanelHost {
 public:
     CVantrelDlg() noexcept;
 
-    BOOL DestroyWindow() override;
+    bool DestroyWindow() override;
 
 protected:
     BOOL OnInitDialog() override;
@@ -20,7 +20,7 @@ protected:
 private:
     // What the panel asks of its host. The two looks: see-through (client area in the key colour) and
     // picture (opaque, white, with the picture at the top-left).
-    HWND HostWindow() const noexcept override { return m_hWnd; }
+    HWND HostWindow() const noexcept override { return m_wnd; }
     void ShowSeeThrough() override;
     void ShowPicture(HBITMAP borrowed) override;
     void SettlePictureLook() override;

@@ -54,12 +54,12 @@ BOOL COperationDlg::OnInitDialog() {
 // One tip per control, in the order of the tools table; the panel's look record takes the look of
 // the display at every show.
 void COperationDlg::SetUpToolTip() {
-    m_ToolTip.Create(m_hWnd);
+    m_ToolTip.Create(m_wnd);
     m_ToolTip.Activate(true);
     m_ToolTip.SetParams(panel::PanelLook());
     m_ToolTip.SetStyledLook(panel::StyledLook());
     for (const panel::TipTool& tool : panel::TipTools())
-        m_ToolTip.AddTool(::GetDlgItem(m_hWnd, tool.controlId), tool.label);
+        m_ToolTip.AddTool(::GetDlgItem(m_wnd, tool.controlId), tool.label);
 }
 
 // The mouse and key messages of the panel and its controls reach the tips before the dialog's own
@@ -73,34 +73,34 @@ bool COperationDlg::PreTranslateMessage(MSG& msg) {
 // Brings the panel into line with m_bGlass: on glass the frame is extended over the whole client
 // area and the controls paint themselves readable on it; off glass they are the system's again.
 void COperationDlg::ApplyGlassMode() {
-    const panel::GlassActions actions = panel::PlanGlassMode(m_bGlass != 0, m_bSubclassed != 0);
+    const panel::GlassActions actions = panel::PlanGlassMode(m_bGlass, m_bSubclassed);
     if (actions.setMargins) {
         m_marGlass = MARGINS{-1, 0, 0, 0};
-        platform::ExtendFrameIntoClient(m_hWnd, &m_marGlass);
+        platform::ExtendFrameIntoClient(m_wnd, &m_marGlass);
     }
     if (actions.attach)
         SubclassGlassControls();
     if (actions.detach) {
-        m_bSubclassed = 0;
+        m_bSubclassed = false;
         m_btnClear.UnsubclassWindow();
         m_btnCapture.UnsubclassWindow();
         m_btnCopy.UnsubclassWindow();
         m_btnSave.UnsubclassWindow();
         m_chkRightPos.UnsubclassWindow();
     }
-    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    ::InvalidateRect(m_wnd, nullptr, TRUE);
 }
 
 // Takes over the five controls, once.
 void COperationDlg::SubclassGlassControls() {
     if (m_bSubclassed)
         return;
-    m_bSubclassed = 1;
-    m_btnClear.SubclassDlgItem(IDC_CLEAR, m_hWnd);
-    m_btnCapture.SubclassDlgItem(IDC_CAPTURE, m_hWnd);
-    m_btnCopy.SubclassDlgItem(IDC_COPY, m_hWnd);
-    m_btnSave.SubclassDlgItem(IDC_SAVE, m_hWnd);
-    m_chkRightPos.SubclassDlgItem(IDC_RIGHTPOS, m_hWnd);
+    m_bSubclassed = true;
+    m_btnClear.SubclassDlgItem(IDC_CLEAR, m_wnd);
+    m_btnCapture.SubclassDlgItem(IDC_CAPTURE, m_wnd);
+    m_btnCopy.SubclassDlgItem(IDC_COPY, m_wnd);
+    m_btnSave.SubclassDlgItem(IDC_SAVE, m_wnd);
+    m_chkRightPos.SubclassDlgItem(IDC_RIGHTPOS, m_wnd);
 }
 
 // Called when desktop composition is switched on or off while the panel runs.
@@ -166,13 +166,13 @@ bool COperationDlg::OnCommand(UINT id, UINT code) {
 // Both windows leave the screen, frame first, and the screen gets time to redraw beneath them.
 void COperationDlg::HideWindows() {
     ::ShowWindow(m_host.HostWindow(), SW_HIDE);
-    ::ShowWindow(m_hWnd, SW_HIDE);
+    ::ShowWindow(m_wnd, SW_HIDE);
     ::Sleep(kHiddenSettleMs);
 }
 
 void COperationDlg::ShowWindows() {
     ::ShowWindow(m_host.HostWindow(), SW_SHOW);
-    ::ShowWindow(m_hWnd, SW_SHOW);
+    ::ShowWindow(m_wnd, SW_SHOW);
 }
 
 // Called for command 1001: the screen under the frame goes straight to the clipboard; the held
@@ -181,25 +181,25 @@ void COperationDlg::OnCaptureToClipboard() {
     HideWindows();
     platform::UniqueBitmap shot = panel::CopyScreenUnderClient(m_host.HostWindow());
     const bool captured = static_cast<bool>(shot);
-    const auto result = captured ? platform::PutBitmapOnClipboard(m_hWnd, std::move(shot))
+    const auto result = captured ? platform::PutBitmapOnClipboard(m_wnd, std::move(shot))
                                  : platform::ClipboardResult::Refused;
     ShowWindows();
     if (!captured)
-        platform::ShowMessage(m_hWnd, panel::kCaptureFailedText);
+        platform::ShowMessage(m_wnd, panel::kCaptureFailedText);
     else
         ReportClipboard(result);
 }
 
 // Called for Capture: freezes the screen under the frame and shows it in the frame.
 void COperationDlg::OnCapture() {
-    if (!Permitted(m_hWnd, panel::Command::Capture, HoldsPicture()))
+    if (!Permitted(m_wnd, panel::Command::Capture, HoldsPicture()))
         return;
     HideWindows();
     platform::UniqueBitmap shot = panel::CopyScreenUnderClient(m_host.HostWindow());
     if (!shot) {
         // Nothing is held: the frame stays see-through and the user is told.
         ShowWindows();
-        platform::ShowMessage(m_hWnd, panel::kCaptureFailedText);
+        platform::ShowMessage(m_wnd, panel::kCaptureFailedText);
         return;
     }
     m_bmpCapture = std::move(shot);
@@ -218,10 +218,10 @@ void COperationDlg::OnClear() {
 // Called for Copy: the clipboard gets a copy of its own, so the held picture stays valid for
 // showing, copying and saving whatever the clipboard later does with its bitmap.
 void COperationDlg::OnCopy() {
-    if (!Permitted(m_hWnd, panel::Command::Copy, HoldsPicture()))
+    if (!Permitted(m_wnd, panel::Command::Copy, HoldsPicture()))
         return;
     platform::UniqueBitmap copy = panel::DuplicateBitmap(m_bmpCapture.get());
-    ReportClipboard(copy ? platform::PutBitmapOnClipboard(m_hWnd, std::move(copy))
+    ReportClipboard(copy ? platform::PutBitmapOnClipboard(m_wnd, std::move(copy))
                          : platform::ClipboardResult::Refused);
 }
 
@@ -229,7 +229,7 @@ void COperationDlg::OnCopy() {
 // selects. A cancelled dialog says nothing; a save that writes nothing says so. The picture and the
 // panel's state never change.
 void COperationDlg::OnSave() {
-    if (!Permitted(m_hWnd, panel::Command::Save, HoldsPicture()))
+    if (!Permitted(m_wnd, panel::Command::Save, HoldsPicture()))
         return;
     platform::SaveDialogSettings settings;
     settings.defaultExtension = L"bmp";
@@ -240,15 +240,15 @@ void COperationDlg::OnSave() {
     const bool frameWasEnabled = frame && ::IsWindowEnabled(frame);
     if (frameWasEnabled)
         ::EnableWindow(frame, FALSE);
-    const std::optional<std::wstring> path = platform::AskSavePath(m_hWnd, settings);
+    const std::optional<std::wstring> path = platform::AskSavePath(m_wnd, settings);
     if (frameWasEnabled)
         ::EnableWindow(frame, TRUE);
     if (!path)
         return;
     switch (panel::SavePictureFile(m_bmpCapture.get(), *path)) {
     case panel::SaveOutcome::Saved: break;
-    case panel::SaveOutcome::NoEncoder: platform::ShowMessage(m_hWnd, panel::kSaveNoEncoderText); break;
-    case panel::SaveOutcome::Failed: platform::ShowMessage(m_hWnd, panel::kSaveFailedText); break;
+    case panel::SaveOutcome::NoEncoder: platform::ShowMessage(m_wnd, panel::kSaveNoEncoderText); break;
+    case panel::SaveOutcome::Failed: platform::ShowMessage(m_wnd, panel::kSaveFailedText); break;
     }
 }
 
@@ -269,7 +269,7 @@ LRESULT COperationDlg::OnNcLButtonDown(WPARAM hitTest, LPARAM point) {
         if (held())
             ::SendMessageW(m_host.HostWindow(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
         if (!held()) {
-            ::SetActiveWindow(m_hWnd);
+            ::SetActiveWindow(m_wnd);
             return 0;
         }
     }
@@ -279,9 +279,9 @@ LRESULT COperationDlg::OnNcLButtonDown(WPARAM hitTest, LPARAM point) {
 void COperationDlg::ReportClipboard(platform::ClipboardResult result) {
     switch (result) {
     case platform::ClipboardResult::Done: break;
-    case platform::ClipboardResult::Busy: platform::ShowMessage(m_hWnd, panel::kClipboardBusyText); break;
+    case platform::ClipboardResult::Busy: platform::ShowMessage(m_wnd, panel::kClipboardBusyText); break;
     case platform::ClipboardResult::Refused:
-        platform::ShowMessage(m_hWnd, panel::kClipboardRefusedText);
+        platform::ShowMessage(m_wnd, panel::kClipboardRefusedText);
         break;
     }
 }

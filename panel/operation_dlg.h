@@ -23,7 +23,7 @@ public:
     // True while a picture is held; the frame then refuses resizing.
     bool HoldsPicture() const noexcept { return static_cast<bool>(m_bmpCapture); }
     // True while the panel docks on the host's right (the Right Pos box is ticked).
-    bool DocksRight() const noexcept { return m_bRightPos != 0; }
+    bool DocksRight() const noexcept { return m_bRightPos; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -53,16 +53,16 @@ private:
 
     panel::PanelHost& m_host;
     platform::UniqueBitmap m_bmpCapture; // the held picture; held exactly while this owns one
-    BOOL m_bRightPos = 1;                // docked on the frame's right; bound to the Right Pos box
+    bool m_bRightPos = true;             // docked on the frame's right; bound to the Right Pos box
 
-    BOOL m_bGlass = 0;       // composition is on and the panel is one sheet of glass
-    MARGINS m_marGlass{};    // handed to the DWM; -1, 0, 0, 0 once glass was applied
-    BOOL m_bSubclassed = 0;  // 1 while the five controls below are taken over
-    COpaButton m_btnClear;   // 1003
-    COpaButton m_btnCapture; // 1002
-    COpaButton m_btnCopy;    // 1004
-    COpaButton m_btnSave;    // 1005
-    COpaCheck m_chkRightPos; // 1006
+    bool m_bGlass = false;      // composition is on and the panel is one sheet of glass
+    MARGINS m_marGlass{};       // handed to the DWM; -1, 0, 0, 0 once glass was applied
+    bool m_bSubclassed = false; // while the five controls below are taken over
+    COpaButton m_btnClear;      // 1003
+    COpaButton m_btnCapture;    // 1002
+    COpaButton m_btnCopy;       // 1004
+    COpaButton m_btnSave;       // 1005
+    COpaCheck m_chkRightPos;    // 1006
     COperationToolTipCtr m_ToolTip;
     platform::BufferedPaintSession m_bufferedPaint; // the glass controls paint through buffers
 };

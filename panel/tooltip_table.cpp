@@ -34,15 +34,15 @@ int TipBitmapId(int controlId) noexcept {
 
 platform::ToolTipParams PanelLook() noexcept {
     platform::ToolTipParams look;
-    look.visualManager = 1;
+    look.visualManager = true;
     return look;
 }
 
 platform::ToolTipParams StyledLook() noexcept {
     using platform::TipColour;
     platform::ToolTipParams look;
-    look.drawSeparator = 0;
-    look.roundedCorners = 1;
+    look.drawSeparator = false;
+    look.roundedCorners = true;
     look.fillColour = TipColour(255, 255, 255);
     look.fillGradientColour = TipColour(206, 212, 225);
     look.textColour = TipColour(76, 76, 76);

@@ -29,19 +29,19 @@ void DataExchange::Text(int id, std::wstring& value) {
     value.assign(buf.data(), static_cast<size_t>(len > 0 ? len : 0));
 }
 
-void DataExchange::Check(int id, BOOL& value) {
+void DataExchange::Check(int id, bool& value) {
     if (m_save)
-        value = static_cast<BOOL>(::IsDlgButtonChecked(m_dlg, id));
+        value = ::IsDlgButtonChecked(m_dlg, id) == BST_CHECKED;
     else
-        ::CheckDlgButton(m_dlg, id, static_cast<UINT>(value));
+        ::CheckDlgButton(m_dlg, id, value ? BST_CHECKED : BST_UNCHECKED);
 }
 
 CDialogEx::CDialogEx(UINT templateId, HWND parent) noexcept : m_templateId(templateId), m_parent(parent) {}
 
 CDialogEx::~CDialogEx() {
     // The window must not outlive the object its procedure calls into.
-    if (m_hWnd)
-        ::DestroyWindow(m_hWnd);
+    if (m_wnd)
+        ::DestroyWindow(m_wnd);
 }
 
 INT_PTR CDialogEx::DoModal() {
@@ -64,8 +64,8 @@ INT_PTR CDialogEx::DoModal() {
                                     StaticDlgProc, reinterpret_cast<LPARAM>(this));
     if (wnd) {
         // A template without WS_VISIBLE is shown once initialised, as a modal dialog must be seen.
-        if (m_hWnd && !m_endModal && !::IsWindowVisible(m_hWnd))
-            ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+        if (m_wnd && !m_endModal && !::IsWindowVisible(m_wnd))
+            ::ShowWindow(m_wnd, SW_SHOWNORMAL);
         while (!m_endModal) {
             MSG msg;
             BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
@@ -80,16 +80,16 @@ INT_PTR CDialogEx::DoModal() {
                 ::DispatchMessageW(&msg);
             }
         }
-        if (m_hWnd)
-            ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+        if (m_wnd)
+            ::SetWindowPos(m_wnd, nullptr, 0, 0, 0, 0,
                            SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
     }
     // Re-enable and activate the owner before destroying, so activation does not wander to another program.
     if (reenableOwner)
         ::EnableWindow(owner, TRUE);
-    if (owner && m_hWnd && ::GetActiveWindow() == m_hWnd)
+    if (owner && m_wnd && ::GetActiveWindow() == m_wnd)
         ::SetActiveWindow(owner);
-    if (m_hWnd)
+    if (m_wnd)
         DestroyWindow();
     m_modal = false;
     return m_result;
@@ -106,22 +106,22 @@ CDialogEx* CDialogEx::FromHandle(HWND wnd) noexcept {
     return wnd ? FromWindow(wnd) : nullptr;
 }
 
-BOOL CDialogEx::DestroyWindow() {
-    return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE;
+bool CDialogEx::DestroyWindow() {
+    return m_wnd && ::DestroyWindow(m_wnd);
 }
 
 void CDialogEx::EndDialog(int result) {
     m_result = result;
     if (m_modal)
         m_endModal = true;
-    else if (m_hWnd)
-        ::ShowWindow(m_hWnd, SW_HIDE);
+    else if (m_wnd)
+        ::ShowWindow(m_wnd, SW_HIDE);
 }
 
 bool CDialogEx::UpdateData(bool save) {
-    if (!m_hWnd)
+    if (!m_wnd)
         return false;
-    DataExchange dx(m_hWnd, save);
+    DataExchange dx(m_wnd, save);
     DoDataExchange(dx);
     return true;
 }
@@ -141,7 +141,7 @@ void CDialogEx::OnCancel() {
 }
 
 bool CDialogEx::PreTranslateMessage(MSG& msg) {
-    return ::IsDialogMessageW(m_hWnd, &msg) != FALSE;
+    return ::IsDialogMessageW(m_wnd, &msg) != FALSE;
 }
 
 bool CDialogEx::OnCommand(UINT id, UINT code) {
@@ -165,7 +165,7 @@ LRESULT CDialogEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CDialogEx::Default(UINT msg, WPARAM wp, LPARAM lp) {
-    return ::CallWindowProcW(m_dialogClassProc, m_hWnd, msg, wp, lp);
+    return ::CallWindowProcW(m_dialogClassProc, m_wnd, msg, wp, lp);
 }
 
 INT_PTR CALLBACK CDialogEx::StaticDlgProc(HWND wnd, UINT msg, WPARAM, LPARAM lp) {
@@ -186,7 +186,7 @@ LRESULT CALLBACK CDialogEx::StaticWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM 
 }
 
 BOOL CDialogEx::HandleInitDialog(HWND wnd) {
-    m_hWnd = wnd;
+    m_wnd = wnd;
     ::SetPropW(wnd, kObjectProp, this);
     // Subclass the dialog so every later message goes through WindowProc, with the dialog
     // class procedure as the default handling.
@@ -207,14 +207,14 @@ BOOL CDialogEx::HandleInitDialog(HWND wnd) {
 // A dialog that is still hidden after its initialisation, was not placed by it or by its template,
 // and has no enabled owner is centred: on its owner when that is shown, else on the work area.
 void CDialogEx::CentreIfUnplaced(const RECT& before) {
-    const LONG style = ::GetWindowLongW(m_hWnd, GWL_STYLE);
+    const LONG style = ::GetWindowLongW(m_wnd, GWL_STYLE);
     if (style & (WS_VISIBLE | WS_CHILD | DS_CENTER | DS_CENTERMOUSE | DS_ABSALIGN))
         return;
     RECT now{};
-    ::GetWindowRect(m_hWnd, &now);
+    ::GetWindowRect(m_wnd, &now);
     if (now.left != before.left || now.top != before.top)
         return;
-    HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+    HWND owner = ::GetWindow(m_wnd, GW_OWNER);
     if (owner && ::IsWindowEnabled(owner))
         return;
 
@@ -223,20 +223,19 @@ void CDialogEx::CentreIfUnplaced(const RECT& before) {
         centreOn = nullptr;
     MONITORINFO mi{};
     mi.cbSize = sizeof(mi);
-    ::GetMonitorInfoW(::MonitorFromWindow(centreOn ? centreOn : m_hWnd, MONITOR_DEFAULTTONEAREST), &mi);
+    ::GetMonitorInfoW(::MonitorFromWindow(centreOn ? centreOn : m_wnd, MONITOR_DEFAULTTONEAREST), &mi);
     RECT centre = mi.rcWork;
     if (centreOn)
         ::GetWindowRect(centreOn, &centre);
     Rect placed = CentreRectIn(ToRect(centre), ToRect(mi.rcWork), now.right - now.left, now.bottom - now.top);
-    ::SetWindowPos(m_hWnd, nullptr, placed.left, placed.top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(m_wnd, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CDialogEx::Detach() {
-    ::RemovePropW(m_hWnd, kObjectProp);
+    ::RemovePropW(m_wnd, kObjectProp);
     if (CWinApp* app = CWinApp::Current())
         app->NoteWindowDestroyed(this);
-    m_hWnd = nullptr;
+    m_wnd = nullptr;
     m_endModal = true;
 }
 

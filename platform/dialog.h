@@ -14,7 +14,7 @@ public:
     DataExchange(HWND dlg, bool save) noexcept : m_dlg(dlg), m_save(save) {}
     bool IsSaving() const noexcept { return m_save; }
     void Text(int id, std::wstring& value);
-    void Check(int id, BOOL& value);
+    void Check(int id, bool& value);
 
 private:
     HWND m_dlg;
@@ -30,9 +30,9 @@ public:
 
     INT_PTR DoModal();
     bool Create(HWND parent);
-    virtual BOOL DestroyWindow();
+    virtual bool DestroyWindow();
 
-    HWND GetSafeHwnd() const noexcept { return m_hWnd; }
+    HWND GetSafeHwnd() const noexcept { return m_wnd; }
     // The object of a dialog window made by this class; nullptr for any other window.
     static CDialogEx* FromHandle(HWND wnd) noexcept;
     void EndDialog(int result);
@@ -49,7 +49,7 @@ protected:
     virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Default(UINT msg, WPARAM wp, LPARAM lp);
 
-    HWND m_hWnd = nullptr;
+    HWND m_wnd = nullptr;
 
 private:
     static INT_PTR CALLBACK StaticDlgProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);

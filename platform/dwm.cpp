@@ -11,20 +11,26 @@ bool GetExtendedFrameBounds(HWND wnd, RECT& bounds) noexcept {
     return fn && SUCCEEDED(fn(wnd, DWMWA_EXTENDED_FRAME_BOUNDS, &bounds, sizeof(bounds)));
 }
 
-HRESULT CheckComposition(BOOL* enabled) noexcept {
+HRESULT CheckComposition(bool* enabled) noexcept {
     if (!SystemIsVersion6OrLater()) {
         if (enabled)
-            *enabled = FALSE;
+            *enabled = false;
         return -1;
     }
     const auto fn = BoundDwmapi().DwmIsCompositionEnabled;
     if (!fn) {
         // dwmapi.dll is missing: no composition.
         if (enabled)
-            *enabled = FALSE;
+            *enabled = false;
         return E_NOTIMPL;
     }
-    return fn(enabled);
+    if (!enabled)
+        return fn(nullptr);
+    // The flag keeps its value where the window manager writes none.
+    BOOL on = *enabled ? TRUE : FALSE;
+    const HRESULT result = fn(&on);
+    *enabled = on != FALSE;
+    return result;
 }
 
 HRESULT ExtendFrameIntoClient(HWND wnd, const MARGINS* margins) noexcept {

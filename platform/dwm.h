@@ -12,8 +12,8 @@ namespace platform {
 bool GetExtendedFrameBounds(HWND wnd, RECT& bounds) noexcept;
 
 // Whether desktop composition is on, written to *enabled (when given). On a system older than major
-// version 6, or when its version cannot be read, writes FALSE and answers -1 without asking the DWM.
-HRESULT CheckComposition(BOOL* enabled) noexcept;
+// version 6, or when its version cannot be read, writes false and answers -1 without asking the DWM.
+HRESULT CheckComposition(bool* enabled) noexcept;
 // Extends the glass frame into the client area of wnd; -1 without a call on an older system.
 HRESULT ExtendFrameIntoClient(HWND wnd, const MARGINS* margins) noexcept;
 

@@ -41,7 +41,7 @@ protected:
     virtual bool OnShow(const NMHDR& header, LRESULT& result);
     virtual SIZE QueryIconSize() { return SIZE{0, 0}; }
     // Draws the icon of the tip being shown into rect; false when there is none.
-    virtual BOOL DrawTipIcon(HDC, const RECT&) { return FALSE; }
+    virtual bool DrawTipIcon(HDC, const RECT&) { return false; }
 
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 

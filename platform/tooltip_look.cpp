@@ -80,7 +80,7 @@ ToolTipParams LookAtShow(const ToolTipParams& own, const ToolTipParams& styled, 
     if (!own.visualManager)
         return own;
     ToolTipParams look = (bitsPerPixel > 8 && !highContrast) ? styled : ToolTipParams{};
-    look.visualManager = 1;
+    look.visualManager = true;
     return look;
 }
 

@@ -19,13 +19,13 @@ constexpr int TipColour(unsigned r, unsigned g, unsigned b) noexcept {
 // Colours are 0x00BBGGRR; -1 means the system's tooltip colour (background COLOR_INFOBK, text and
 // border COLOR_INFOTEXT).
 struct ToolTipParams {
-    int balloon = 0;             // drawn and sized by the system as a balloon
-    int drawIcon = 1;            // an icon column left of the text
-    int drawDescription = 1;     // a description under the label
-    int roundedCorners = 0;      // 4x4 rounded corners, margins 6 across and 4 down instead of 4 and 2
-    int boldLabel = 1;           // the label in bold when a description is shown
-    int drawSeparator = 1;       // a line between label and description
-    int visualManager = 0;       // the look is taken from the display at every show (LookAtShow)
+    bool balloon = false;        // drawn and sized by the system as a balloon
+    bool drawIcon = true;        // an icon column left of the text
+    bool drawDescription = true; // a description under the label
+    bool roundedCorners = false; // 4x4 rounded corners, margins 6 across and 4 down instead of 4 and 2
+    bool boldLabel = true;       // the label in bold when a description is shown
+    bool drawSeparator = true;   // a line between label and description
+    bool visualManager = false;  // the look is taken from the display at every show (LookAtShow)
     int maxDescWidth = 200;      // width to which the description is wrapped
     int gradientAngle = -1;      // -1 means 90 (top to bottom)
     int fillColour = -1;         // background

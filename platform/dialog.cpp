@@ -102,10 +102,6 @@ bool CDialogEx::Create(HWND parent) {
                                 StaticDlgProc, reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
-CDialogEx* CDialogEx::FromHandle(HWND wnd) noexcept {
-    return wnd ? FromWindow(wnd) : nullptr;
-}
-
 bool CDialogEx::DestroyWindow() {
     return m_wnd && ::DestroyWindow(m_wnd);
 }

@@ -33,8 +33,6 @@ public:
     virtual bool DestroyWindow();
 
     HWND GetSafeHwnd() const noexcept { return m_wnd; }
-    // The object of a dialog window made by this class; nullptr for any other window.
-    static CDialogEx* FromHandle(HWND wnd) noexcept;
     void EndDialog(int result);
     bool UpdateData(bool save);
 

@@ -4,8 +4,8 @@
 #include "frame/frame_logic.h"
 #include "frame/panel_placement.h"
 #include "platform/dwm.h"
-#include "platform/unique_handle.h"
 #include "platform/rect_win.h"
+#include "platform/unique_handle.h"
 #include "res/resource.h"
 
 static_assert(frame::kHtLeft == HTLEFT && frame::kHtBottomRight == HTBOTTOMRIGHT &&
@@ -29,7 +29,7 @@ BOOL CVantrelDlg::OnInitDialog() {
 
     // The template makes the frame layered; the key colour makes its client area see-through.
     ::SetLayeredWindowAttributes(m_wnd, kKeyColour, 0, LWA_COLORKEY);
-    SetBackgroundColor(kKeyColour, true);
+    SetBackgroundColor(kKeyColour);
     UpdateTitle();
     return TRUE;
 }
@@ -184,16 +184,14 @@ void CVantrelDlg::PlacePanel() {
     ::MoveWindow(panel, p.x, p.y, p.width, p.height, TRUE);
 }
 
-void CVantrelDlg::SetBackgroundColor(COLORREF colour, bool repaint) {
+void CVantrelDlg::SetBackgroundColor(COLORREF colour) {
     m_background.reset(::CreateSolidBrush(colour));
-    if (repaint)
-        Repaint();
+    Repaint();
 }
 
-void CVantrelDlg::SetBackgroundImage(HBITMAP borrowed, bool repaint) {
+void CVantrelDlg::SetBackgroundImage(HBITMAP borrowed) {
     m_picture = borrowed;
-    if (repaint)
-        Repaint();
+    Repaint();
 }
 
 void CVantrelDlg::Repaint() {
@@ -210,16 +208,16 @@ void CVantrelDlg::ChangeExStyle(DWORD remove, DWORD add) {
 }
 
 void CVantrelDlg::ShowSeeThrough() {
-    SetBackgroundImage(nullptr, true);
+    SetBackgroundImage(nullptr);
     ChangeExStyle(0, WS_EX_LAYERED);
     ::SetLayeredWindowAttributes(m_wnd, kKeyColour, 0, LWA_COLORKEY);
-    SetBackgroundColor(kKeyColour, true);
+    SetBackgroundColor(kKeyColour);
 }
 
 void CVantrelDlg::ShowPicture(HBITMAP borrowed) {
     ChangeExStyle(WS_EX_LAYERED, 0);
-    SetBackgroundColor(RGB(255, 255, 255), true);
-    SetBackgroundImage(borrowed, true);
+    SetBackgroundColor(RGB(255, 255, 255));
+    SetBackgroundImage(borrowed);
 }
 
 // A platform that keeps a window keyed when WS_EX_LAYERED is removed while the window is hidden

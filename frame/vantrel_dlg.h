@@ -27,8 +27,9 @@ private:
     void PlacePanel() override;
 
     void UpdateTitle();
-    void SetBackgroundColor(COLORREF colour, bool repaint);
-    void SetBackgroundImage(HBITMAP borrowed, bool repaint);
+    // Each repaints the frame at once.
+    void SetBackgroundColor(COLORREF colour);
+    void SetBackgroundImage(HBITMAP borrowed);
     void Repaint();
     void OnSysCommand(UINT command, LPARAM lp);
     void OnPaint();

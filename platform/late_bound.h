@@ -73,31 +73,23 @@ Status WINAPI GdipDisposeImage(Image* image);
     X(GetSaveFileNameW)
 // clang-format on
 
+// One record per library: a pointer named after each export on its list, and whether all were found.
 #define VANTREL_SYSTEM_POINTER(name) decltype(&::name) name = nullptr;
 #define VANTREL_GDIPLUS_POINTER(name) decltype(&gdiplus::name) name = nullptr;
 #define VANTREL_AND_BOUND(name) &&name
+#define VANTREL_LIBRARY_RECORD(Dll, POINTER, EXPORTS)                                                        \
+    struct Dll {                                                                                             \
+        EXPORTS(POINTER)                                                                                     \
+        bool Complete() const noexcept { return true EXPORTS(VANTREL_AND_BOUND); }                           \
+    };
 
-struct DwmapiDll {
-    VANTREL_DWMAPI_EXPORTS(VANTREL_SYSTEM_POINTER)
-    bool Complete() const noexcept { return true VANTREL_DWMAPI_EXPORTS(VANTREL_AND_BOUND); }
-};
-struct GdiplusDll {
-    VANTREL_GDIPLUS_EXPORTS(VANTREL_GDIPLUS_POINTER)
-    bool Complete() const noexcept { return true VANTREL_GDIPLUS_EXPORTS(VANTREL_AND_BOUND); }
-};
-struct VersionDll {
-    VANTREL_VERSION_EXPORTS(VANTREL_SYSTEM_POINTER)
-    bool Complete() const noexcept { return true VANTREL_VERSION_EXPORTS(VANTREL_AND_BOUND); }
-};
-struct Ole32Dll {
-    VANTREL_OLE32_EXPORTS(VANTREL_SYSTEM_POINTER)
-    bool Complete() const noexcept { return true VANTREL_OLE32_EXPORTS(VANTREL_AND_BOUND); }
-};
-struct Comdlg32Dll {
-    VANTREL_COMDLG32_EXPORTS(VANTREL_SYSTEM_POINTER)
-    bool Complete() const noexcept { return true VANTREL_COMDLG32_EXPORTS(VANTREL_AND_BOUND); }
-};
+VANTREL_LIBRARY_RECORD(DwmapiDll, VANTREL_SYSTEM_POINTER, VANTREL_DWMAPI_EXPORTS)
+VANTREL_LIBRARY_RECORD(GdiplusDll, VANTREL_GDIPLUS_POINTER, VANTREL_GDIPLUS_EXPORTS)
+VANTREL_LIBRARY_RECORD(VersionDll, VANTREL_SYSTEM_POINTER, VANTREL_VERSION_EXPORTS)
+VANTREL_LIBRARY_RECORD(Ole32Dll, VANTREL_SYSTEM_POINTER, VANTREL_OLE32_EXPORTS)
+VANTREL_LIBRARY_RECORD(Comdlg32Dll, VANTREL_SYSTEM_POINTER, VANTREL_COMDLG32_EXPORTS)
 
+#undef VANTREL_LIBRARY_RECORD
 #undef VANTREL_SYSTEM_POINTER
 #undef VANTREL_GDIPLUS_POINTER
 #undef VANTREL_AND_BOUND

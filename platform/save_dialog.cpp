@@ -24,7 +24,7 @@ template <typename T> struct ComRef {
 enum class Outcome { Chosen, Cancelled, Unavailable };
 
 Outcome AskNewStyle(HWND owner, const SaveDialogSettings& settings, std::wstring& path) {
-    // ole32 and comdlg32 are bound when the dialog is first asked for, not at start-up.
+    // ole32 is bound when the dialog is first asked for, not at start-up.
     const Ole32Dll& com = BoundOle32();
     if (!com.Complete())
         return Outcome::Unavailable;

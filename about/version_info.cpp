@@ -14,44 +14,24 @@ wchar_t g_versionText[about::kVersionTextCapacity];
 wchar_t g_modulePath[MAX_PATH];
 bool g_versionBuilt = false;
 
-// version.dll, bound the first time the About box asks, so that start-up does not load it.
-struct VersionApi {
-    decltype(&::GetFileVersionInfoSizeW) infoSize = nullptr;
-    decltype(&::GetFileVersionInfoW) info = nullptr;
-    decltype(&::VerQueryValueW) query = nullptr;
-
-    static const VersionApi& Get() {
-        static const VersionApi api = Bind();
-        return api;
-    }
-
-private:
-    static VersionApi Bind() {
-        VersionApi api;
-        api.infoSize = platform::LateBound<decltype(infoSize)>(L"version.dll", "GetFileVersionInfoSizeW");
-        api.info = platform::LateBound<decltype(info)>(L"version.dll", "GetFileVersionInfoW");
-        api.query = platform::LateBound<decltype(query)>(L"version.dll", "VerQueryValueW");
-        return api;
-    }
-};
-
 // Reads "Ver.:" and the ProductVersion of the first Translation pair; empty when any step fails.
 std::wstring ReadVersionText() {
-    const VersionApi& api = VersionApi::Get();
-    if (!api.infoSize || !api.info || !api.query)
+    // version.dll is bound the first time the About box asks, so that start-up does not load it.
+    const platform::VersionDll& api = platform::BoundVersion();
+    if (!api.Complete())
         return {};
     ::GetModuleFileNameW(nullptr, g_modulePath, MAX_PATH);
     DWORD unused = 0;
-    const DWORD size = api.infoSize(g_modulePath, &unused);
+    const DWORD size = api.GetFileVersionInfoSizeW(g_modulePath, &unused);
     if (size == 0)
         return {};
     std::vector<unsigned char> block(size + 1);
-    if (!api.info(g_modulePath, 0, size, block.data()))
+    if (!api.GetFileVersionInfoW(g_modulePath, 0, size, block.data()))
         return {};
 
     void* translation = nullptr;
     UINT translationBytes = 0;
-    if (!api.query(block.data(), L"\\VarFileInfo\\Translation", &translation, &translationBytes) ||
+    if (!api.VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &translation, &translationBytes) ||
         translationBytes < 2 * sizeof(WORD))
         return {};
     WORD pair[2];
@@ -60,7 +40,7 @@ std::wstring ReadVersionText() {
     const std::wstring path = about::ProductVersionPath(about::TranslationKey(pair[0], pair[1]));
     void* value = nullptr;
     UINT valueChars = 0;
-    if (!api.query(block.data(), path.c_str(), &value, &valueChars) || !value)
+    if (!api.VerQueryValueW(block.data(), path.c_str(), &value, &valueChars) || !value)
         return {};
     return about::ComposeVersionText(std::wstring_view(static_cast<const wchar_t*>(value), valueChars));
 }

@@ -12,12 +12,15 @@
 #include <fcntl.h>
 #include <io.h>
 
-int g_bDebugMode = 0;
+static_assert(app::kCloseEvent == CTRL_CLOSE_EVENT && app::kLogoffEvent == CTRL_LOGOFF_EVENT &&
+              app::kShutdownEvent == CTRL_SHUTDOWN_EVENT);
+
+bool g_bDebugMode = false;
 
 namespace {
 
 // The one application object; it exists from static initialisation.
-CVantrelApp theApp;
+CVantrelApp g_vantrelApp;
 
 // Signalled once the frame's modal run has returned, so a console handler that asked the frame to
 // close can let the system go on only after the frame has closed the normal way.
@@ -31,7 +34,7 @@ constexpr DWORD kFrameCloseWaitMs = 4000;
 // through its normal path so the program ends cleanly.
 BOOL WINAPI ConsoleCtrlHandler(DWORD eventCode) {
     if (app::ActionForConsoleEvent(eventCode) == app::ConsoleEventAction::CloseFrame) {
-        if (HWND frame = theApp.MainWindowHandle()) {
+        if (HWND frame = g_vantrelApp.MainWindowHandle()) {
             ::PostMessageW(frame, WM_CLOSE, 0, 0);
             if (g_frameClosed)
                 ::WaitForSingleObject(g_frameClosed.get(), kFrameCloseWaitMs);
@@ -65,10 +68,10 @@ void Reopen(const char* path, const char* mode, FILE* stream) {
 } // namespace
 
 CVantrelApp::CVantrelApp() noexcept {
-    m_dwRestartManagerSupportFlags = platform::kRestartSupport;
+    m_restartManagerSupport = platform::kRestartSupport;
 }
 
-BOOL CVantrelApp::InitInstance() {
+bool CVantrelApp::InitInstance() {
     INITCOMMONCONTROLSEX icc{};
     icc.dwSize = sizeof(icc);
     icc.dwICC = ICC_WIN95_CLASSES;
@@ -82,14 +85,13 @@ BOOL CVantrelApp::InitInstance() {
     platform::UniqueLocal args(argv);
     if (!argv)
         argc = 0;
-    for (int i = 0; i < argc; ++i) {
-        if (app::IsDebugSwitch(argv[i])) {
-            g_bDebugMode = 1;
-            std::printf("DEBUGMODE ON\n");
-        }
-    }
+    // One line for every argument that is the switch, written to the standard output the program got.
+    const int switches = app::CountDebugSwitches(argv, argc);
+    for (int i = 0; i < switches; ++i)
+        std::printf("DEBUGMODE ON\n");
+    g_bDebugMode = switches > 0;
 
-    if (g_bDebugMode == 1) {
+    if (g_bDebugMode) {
         // The console host can fail to start when the system is busy (seen under Wine): try again
         // briefly rather than run in debug mode with no console.
         for (int attempt = 0; attempt < 3 && !::AllocConsole() && !::GetConsoleWindow(); ++attempt)
@@ -103,23 +105,23 @@ BOOL CVantrelApp::InitInstance() {
         Reopen("NUL", "r", stdin);
     }
     std::printf("********** Start Vantrel DEBUG MODE  *******\n");
-    if (g_bDebugMode != 0)
+    if (g_bDebugMode)
         std::printf("DEBUG_MODE ON\n");
     std::fflush(stdout);
     args.reset();
 
     {
         CVantrelDlg dlg;
-        m_pMainWnd = &dlg;
+        m_mainDialog = &dlg;
         dlg.DoModal();
-        m_pMainWnd = nullptr;
+        m_mainDialog = nullptr;
         if (g_frameClosed)
             ::SetEvent(g_frameClosed.get());
 
-        if (g_bDebugMode == 1) {
+        if (g_bDebugMode) {
             ::FreeConsole();
             ::Sleep(1000);
         }
     }
-    return FALSE;
+    return false;
 }

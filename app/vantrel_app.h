@@ -7,8 +7,8 @@
 class CVantrelApp : public platform::CWinApp {
 public:
     CVantrelApp() noexcept;
-    BOOL InitInstance() override;
+    bool InitInstance() override;
 };
 
-// Set to 1 when the hidden debug switch is on the command line.
-extern int g_bDebugMode;
+// True when the hidden debug switch is on the command line.
+extern bool g_bDebugMode;

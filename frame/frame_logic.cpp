@@ -2,13 +2,6 @@
 
 namespace frame {
 
-namespace {
-constexpr long long kHtLeft = 10;
-constexpr long long kHtBottomRight = 17;
-constexpr long long kHtBorder = 18;
-constexpr unsigned int kAboutCommand = 0x0010;
-} // namespace
-
 std::wstring FormatCaption(int clientWidth, int clientHeight) {
     return L"Vantrel W:" + std::to_wstring(clientWidth) + L" H:" + std::to_wstring(clientHeight);
 }
@@ -24,7 +17,21 @@ int IconOffset(int clientExtent, int iconExtent) noexcept {
 }
 
 bool IsAboutCommand(unsigned int command) noexcept {
-    return (command & 0xFFF0u) == kAboutCommand;
+    return (command & kSysCommandMask) == kAboutCommand;
+}
+
+std::vector<platform::Rect> AroundPicture(int clientWidth, int clientHeight, int pictureWidth,
+                                          int pictureHeight) {
+    if (pictureWidth == 0 || pictureHeight == 0)
+        return {{0, 0, clientWidth, clientHeight}};
+    const platform::Rect right{pictureWidth, 0, clientWidth, clientHeight};
+    const platform::Rect below{0, pictureHeight, pictureWidth < clientWidth ? pictureWidth : clientWidth,
+                               clientHeight};
+    std::vector<platform::Rect> parts;
+    for (const platform::Rect& part : {right, below})
+        if (part.Width() > 0 && part.Height() > 0)
+            parts.push_back(part);
+    return parts;
 }
 
 } // namespace frame

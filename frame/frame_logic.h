@@ -1,10 +1,24 @@
 #pragma once
 // The frame's decisions: its caption, the hit-test answer while a picture is held, where the
-// minimised icon goes, and which window-menu commands open the About box.
+// minimised icon goes, which window-menu commands open the About box, and what its background brush
+// paints around the picture.
+
+#include "platform/rect.h"
 
 #include <string>
+#include <vector>
 
 namespace frame {
+
+// Win32 values this file works with, repeated so that it builds without Win32; the frame checks them
+// against the real ones.
+inline constexpr long long kHtLeft = 10;                // HTLEFT, the first of the sizing borders
+inline constexpr long long kHtBottomRight = 17;         // HTBOTTOMRIGHT, the last of them
+inline constexpr long long kHtBorder = 18;              // HTBORDER
+inline constexpr unsigned int kSysCommandMask = 0xFFF0; // the system keeps the low four bits of a command
+
+// The About item's command in the window menu.
+inline constexpr unsigned int kAboutCommand = 0x0010;
 
 // "Vantrel W:300 H:200" for a client area of 300 by 200 pixels.
 std::wstring FormatCaption(int clientWidth, int clientHeight);
@@ -18,5 +32,11 @@ int IconOffset(int clientExtent, int iconExtent) noexcept;
 
 // Window-menu commands 0x0010 to 0x001F open the About box.
 bool IsAboutCommand(unsigned int command) noexcept;
+
+// The parts of a client area that a picture drawn at its top-left corner leaves uncovered, for the
+// background brush: the strip right of the picture (full height) and the one below it, empty ones left
+// out; the whole area when there is no picture (a zero size).
+std::vector<platform::Rect> AroundPicture(int clientWidth, int clientHeight, int pictureWidth,
+                                          int pictureHeight);
 
 } // namespace frame

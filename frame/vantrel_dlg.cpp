@@ -4,35 +4,39 @@
 #include "frame/frame_logic.h"
 #include "frame/panel_placement.h"
 #include "platform/dwm.h"
-#include "platform/gdi_scope.h"
 #include "platform/rect_win.h"
+#include "platform/unique_handle.h"
 #include "res/resource.h"
 
-#include <dwmapi.h>
+static_assert(frame::kHtLeft == HTLEFT && frame::kHtBottomRight == HTBOTTOMRIGHT &&
+              frame::kHtBorder == HTBORDER);
+// The About command keeps clear of the system's commands and of the bits the system keeps.
+static_assert((frame::kAboutCommand & ~frame::kSysCommandMask) == 0 && frame::kAboutCommand < SC_SIZE);
 
 CVantrelDlg::CVantrelDlg() noexcept
     : CDialogEx(IDD_VANTREL_DIALOG, nullptr),
-      m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
+      m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      m_dlgOperation(*this) {}
 
 BOOL CVantrelDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
     AppendAboutItem();
-    ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendMessageW(m_wnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendMessageW(m_wnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     // The panel is docked for the first time when the frame is centred, right after this hook.
-    m_dlgOperation.Create(m_hWnd);
+    m_dlgOperation.Create();
     ::ShowWindow(m_dlgOperation.GetSafeHwnd(), SW_SHOW);
 
     // The template makes the frame layered; the key colour makes its client area see-through.
-    ::SetLayeredWindowAttributes(m_hWnd, kKeyColour, 0, LWA_COLORKEY);
-    SetBackgroundColor(kKeyColour, true);
+    ::SetLayeredWindowAttributes(m_wnd, kKeyColour, 0, LWA_COLORKEY);
+    SetBackgroundColor(kKeyColour);
     UpdateTitle();
     return TRUE;
 }
 
 // Adds a separator and the About item to the window menu; a missing or empty text adds neither.
 void CVantrelDlg::AppendAboutItem() {
-    HMENU menu = ::GetSystemMenu(m_hWnd, FALSE);
+    HMENU menu = ::GetSystemMenu(m_wnd, FALSE);
     if (!menu)
         return;
     const wchar_t* text = nullptr;
@@ -41,13 +45,13 @@ void CVantrelDlg::AppendAboutItem() {
         return;
     const std::wstring item(text, static_cast<size_t>(length));
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(menu, MF_STRING, 0x0010, item.c_str());
+    ::AppendMenuW(menu, MF_STRING, frame::kAboutCommand, item.c_str());
 }
 
 void CVantrelDlg::UpdateTitle() {
     RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    ::SetWindowTextW(m_hWnd,
+    ::GetClientRect(m_wnd, &client);
+    ::SetWindowTextW(m_wnd,
                      frame::FormatCaption(client.right - client.left, client.bottom - client.top).c_str());
 }
 
@@ -55,7 +59,7 @@ LRESULT CVantrelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_SYSCOMMAND: OnSysCommand(static_cast<UINT>(wp), lp); return 0;
     case WM_PAINT:
-        if (::IsIconic(m_hWnd)) {
+        if (::IsIconic(m_wnd)) {
             OnPaint();
             return 0;
         }
@@ -64,6 +68,14 @@ LRESULT CVantrelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOVE: OnMove(lp); return 0;
     case WM_SIZE: OnSize(static_cast<UINT>(wp), lp); return 0;
     case WM_NCHITTEST: return OnNcHitTest(lp);
+    case WM_ERASEBKGND:
+        if (OnEraseBkgnd(reinterpret_cast<HDC>(wp)))
+            return TRUE;
+        break;
+    case WM_CTLCOLORDLG:
+        if (m_background)
+            return reinterpret_cast<LRESULT>(m_background.get());
+        break;
     }
     return CDialogEx::WindowProc(msg, wp, lp);
 }
@@ -80,10 +92,10 @@ void CVantrelDlg::OnSysCommand(UINT command, LPARAM lp) {
 
 // Called to paint the minimised frame: the application icon centred in the client area.
 void CVantrelDlg::OnPaint() {
-    platform::PaintScope paint(m_hWnd);
-    ::SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.dc()), 0);
+    platform::PaintScope paint(m_wnd);
+    ::SendMessageW(m_wnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.dc()), 0);
     RECT client{};
-    ::GetClientRect(m_hWnd, &client);
+    ::GetClientRect(m_wnd, &client);
     const int x = frame::IconOffset(client.right - client.left, ::GetSystemMetrics(SM_CXICON));
     const int y = frame::IconOffset(client.bottom - client.top, ::GetSystemMetrics(SM_CYICON));
     ::DrawIcon(paint.dc(), x, y, m_hIcon);
@@ -110,14 +122,37 @@ void CVantrelDlg::OnSize(UINT type, LPARAM lp) {
 // caption still moves it.
 LRESULT CVantrelDlg::OnNcHitTest(LPARAM lp) {
     const LRESULT answer = Default(WM_NCHITTEST, 0, lp);
-    return static_cast<LRESULT>(frame::MapHitTest(answer, m_dlgOperation.m_bCaptured != 0));
+    return static_cast<LRESULT>(frame::MapHitTest(answer, m_dlgOperation.HoldsPicture()));
+}
+
+// Called to erase the background: the picture at the top-left corner, the brush around it, so nothing is
+// drawn twice. Before either is set the dialog erases as usual.
+bool CVantrelDlg::OnEraseBkgnd(HDC dc) {
+    if (!m_background && !m_picture)
+        return false;
+    RECT client{};
+    ::GetClientRect(m_wnd, &client);
+    BITMAP picture{};
+    if (m_picture && ::GetObjectW(m_picture, sizeof(picture), &picture)) {
+        platform::UniqueDc memory(::CreateCompatibleDC(dc));
+        platform::SelectScope select(memory.get(), m_picture);
+        ::BitBlt(dc, 0, 0, picture.bmWidth, picture.bmHeight, memory.get(), 0, 0, SRCCOPY);
+    }
+    if (!m_background)
+        return true;
+    for (const platform::Rect& part :
+         frame::AroundPicture(client.right, client.bottom, picture.bmWidth, picture.bmHeight)) {
+        const RECT r = platform::ToRECT(part);
+        ::FillRect(dc, &r, m_background.get());
+    }
+    return true;
 }
 
 bool CVantrelDlg::PanelExists() const {
-    return ::IsWindow(m_hWnd) && ::IsWindow(m_dlgOperation.GetSafeHwnd());
+    return ::IsWindow(m_wnd) && ::IsWindow(m_dlgOperation.GetSafeHwnd());
 }
 
-BOOL CVantrelDlg::DestroyWindow() {
+bool CVantrelDlg::DestroyWindow() {
     m_dlgOperation.DestroyWindow();
     return CDialogEx::DestroyWindow();
 }
@@ -130,11 +165,8 @@ using platform::ToRect;
 // (they leave out invisible resize borders), else the window rectangle.
 platform::Rect GetVisibleBounds(HWND wnd) {
     RECT bounds{};
-    if (platform::SystemMajorVersion() >= 6 &&
-        SUCCEEDED(
-            platform::DwmGetWindowAttributeBound(wnd, DWMWA_EXTENDED_FRAME_BOUNDS, &bounds, sizeof(bounds))))
-        return ToRect(bounds);
-    ::GetWindowRect(wnd, &bounds);
+    if (!platform::GetExtendedFrameBounds(wnd, bounds))
+        ::GetWindowRect(wnd, &bounds);
     return ToRect(bounds);
 }
 
@@ -143,34 +175,49 @@ platform::Rect GetVisibleBounds(HWND wnd) {
 // Docks the panel beside the frame on the side its Right Pos box chooses; the panel keeps its size.
 void CVantrelDlg::PlacePanel() {
     HWND panel = m_dlgOperation.GetSafeHwnd();
-    const platform::Rect frameBounds = GetVisibleBounds(m_hWnd);
+    const platform::Rect frameBounds = GetVisibleBounds(m_wnd);
     const platform::Rect panelBounds = GetVisibleBounds(panel);
     RECT window{};
     ::GetWindowRect(panel, &window);
     const frame::Placement p =
-        frame::PlacePanelBeside(frameBounds, panelBounds, ToRect(window), m_dlgOperation.m_bRightPos != 0);
+        frame::PlacePanelBeside(frameBounds, panelBounds, ToRect(window), m_dlgOperation.DocksRight());
     ::MoveWindow(panel, p.x, p.y, p.width, p.height, TRUE);
+}
+
+void CVantrelDlg::SetBackgroundColor(COLORREF colour) {
+    m_background.reset(::CreateSolidBrush(colour));
+    Repaint();
+}
+
+void CVantrelDlg::SetBackgroundImage(HBITMAP borrowed) {
+    m_picture = borrowed;
+    Repaint();
+}
+
+void CVantrelDlg::Repaint() {
+    ::InvalidateRect(m_wnd, nullptr, TRUE);
+    ::UpdateWindow(m_wnd);
 }
 
 // Rewrites the extended style only when it changes; no frame-change notification follows.
 void CVantrelDlg::ChangeExStyle(DWORD remove, DWORD add) {
-    const DWORD old = static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_EXSTYLE));
+    const DWORD old = static_cast<DWORD>(::GetWindowLongW(m_wnd, GWL_EXSTYLE));
     const DWORD wanted = (old & ~remove) | add;
     if (wanted != old)
-        ::SetWindowLongW(m_hWnd, GWL_EXSTYLE, static_cast<LONG>(wanted));
+        ::SetWindowLongW(m_wnd, GWL_EXSTYLE, static_cast<LONG>(wanted));
 }
 
 void CVantrelDlg::ShowSeeThrough() {
-    SetBackgroundImage(nullptr, true);
+    SetBackgroundImage(nullptr);
     ChangeExStyle(0, WS_EX_LAYERED);
-    ::SetLayeredWindowAttributes(m_hWnd, kKeyColour, 0, LWA_COLORKEY);
-    SetBackgroundColor(kKeyColour, true);
+    ::SetLayeredWindowAttributes(m_wnd, kKeyColour, 0, LWA_COLORKEY);
+    SetBackgroundColor(kKeyColour);
 }
 
 void CVantrelDlg::ShowPicture(HBITMAP borrowed) {
     ChangeExStyle(WS_EX_LAYERED, 0);
-    SetBackgroundColor(RGB(255, 255, 255), true);
-    SetBackgroundImage(borrowed, true);
+    SetBackgroundColor(RGB(255, 255, 255));
+    SetBackgroundImage(borrowed);
 }
 
 // A platform that keeps a window keyed when WS_EX_LAYERED is removed while the window is hidden
@@ -179,7 +226,7 @@ void CVantrelDlg::ShowPicture(HBITMAP borrowed) {
 // everywhere; where the removal already took effect this changes nothing that can be seen.
 void CVantrelDlg::SettlePictureLook() {
     ChangeExStyle(0, WS_EX_LAYERED);
-    ::SetLayeredWindowAttributes(m_hWnd, kKeyColour, 0, LWA_COLORKEY);
+    ::SetLayeredWindowAttributes(m_wnd, kKeyColour, 0, LWA_COLORKEY);
     ChangeExStyle(WS_EX_LAYERED, 0);
-    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    ::RedrawWindow(m_wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }

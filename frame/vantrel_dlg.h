@@ -5,39 +5,46 @@
 
 #include "panel/operation_dlg.h"
 #include "platform/dialog.h"
+#include "platform/unique_handle.h"
 
-class CVantrelDlg : public platform::CDialogEx {
+class CVantrelDlg : public platform::CDialogEx, private panel::PanelHost {
 public:
     CVantrelDlg() noexcept;
 
-    BOOL DestroyWindow() override;
-    void UpdateTitle();
-    void PlacePanel();
-
-    // The two looks: see-through (client area in the key colour) and picture (opaque, white, with
-    // the picture at the top-left). The picture is borrowed: its owner keeps it alive while shown.
-    void ShowSeeThrough();
-    void ShowPicture(HBITMAP borrowed);
-    // Makes sure the picture look holds once the frame is visible again (see the definition).
-    void SettlePictureLook();
-
-    COperationDlg m_dlgOperation;
+    bool DestroyWindow() override;
 
 protected:
     BOOL OnInitDialog() override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+    // What the panel asks of its host. The two looks: see-through (client area in the key colour) and
+    // picture (opaque, white, with the picture at the top-left).
+    HWND HostWindow() const noexcept override { return m_wnd; }
+    void ShowSeeThrough() override;
+    void ShowPicture(HBITMAP borrowed) override;
+    void SettlePictureLook() override;
+    void PlacePanel() override;
+
+    void UpdateTitle();
+    // Each repaints the frame at once.
+    void SetBackgroundColor(COLORREF colour);
+    void SetBackgroundImage(HBITMAP borrowed);
+    void Repaint();
     void OnSysCommand(UINT command, LPARAM lp);
     void OnPaint();
     void OnMove(LPARAM lp);
     void OnSize(UINT type, LPARAM lp);
     LRESULT OnNcHitTest(LPARAM lp);
+    bool OnEraseBkgnd(HDC dc);
     void AppendAboutItem();
     void ChangeExStyle(DWORD remove, DWORD add);
     bool PanelExists() const;
 
-    HICON m_hIcon; // shared icon from the resources: never destroyed
+    HICON m_hIcon;                      // shared icon from the resources: never destroyed
+    platform::UniqueBrush m_background; // the key colour or white
+    HBITMAP m_picture = nullptr;        // borrowed from the panel, which keeps it alive while it is shown
+    COperationDlg m_dlgOperation;
 };
 
 // Key colour of the see-through look: pixels of this colour are neither drawn nor hit.

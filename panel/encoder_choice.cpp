@@ -10,6 +10,21 @@ wchar_t AsciiLower(wchar_t c) noexcept {
 
 } // namespace
 
+std::vector<std::pair<std::wstring, std::wstring>> ParseFileFilter(std::wstring_view filter) {
+    std::vector<std::pair<std::wstring, std::wstring>> types;
+    while (true) {
+        const std::size_t textEnd = filter.find(L'|');
+        if (textEnd == std::wstring_view::npos || textEnd == 0)
+            break;
+        const std::size_t patternEnd = filter.find(L'|', textEnd + 1);
+        if (patternEnd == std::wstring_view::npos)
+            break;
+        types.emplace_back(filter.substr(0, textEnd), filter.substr(textEnd + 1, patternEnd - textEnd - 1));
+        filter.remove_prefix(patternEnd + 1);
+    }
+    return types;
+}
+
 std::wstring_view PathExtension(std::wstring_view path) noexcept {
     const std::size_t componentStart = path.find_last_of(L"\\/:");
     const std::size_t dot = path.rfind(L'.');

@@ -1,13 +1,19 @@
 #pragma once
-// Which image encoder writes a file: the first whose extension list names the file's extension.
+// What a picture is saved as: the file types the save dialog offers, and the image encoder that writes a
+// file (the first whose extension list names the file's extension).
 
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace panel {
+
+// File types of the save dialog, display text and pattern, from a filter string of both, each item
+// ended by "|" and the whole by an empty item: "BMP(*.bmp)|*.bmp|PNG(*.png)|*.png||".
+std::vector<std::pair<std::wstring, std::wstring>> ParseFileFilter(std::wstring_view filter);
 
 // The extension of a path: from the last dot of its last component to the end, dot included;
 // empty when the last component has no dot.

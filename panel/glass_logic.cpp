@@ -38,10 +38,6 @@ int PixelsToPointsAt(int pixels, int dotsPerInch) noexcept {
     return MulDivRounded(pixels, 72, dotsPerInch);
 }
 
-int GlowSizeFor(int lfHeight, int dotsPerInch) noexcept {
-    return PixelsToPointsAt(-lfHeight, dotsPerInch);
-}
-
 platform::Rect CheckLabelRect(const platform::Rect& client, int cx, int cy) noexcept {
     platform::Rect r;
     r.left = client.left + 16;

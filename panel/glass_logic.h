@@ -1,7 +1,7 @@
 #pragma once
 // Decisions of the panel's glass look that need no window: what switching the look does, where the
-// check box's label goes, how large its glow is, and the pixel work done on a paint buffer where the
-// system leaves alpha or glow undone.
+// check box's label goes, a height in points (the size of its glow), and the pixel work done on a paint
+// buffer where the system leaves alpha or glow undone.
 
 #include "platform/pixels.h"
 #include "platform/rect.h"
@@ -26,9 +26,6 @@ GlassActions PlanGlassMode(bool glass, bool subclassed) noexcept;
 int MulDivRounded(int a, int b, int c) noexcept;
 // A height in pixels as points at dotsPerInch.
 int PixelsToPointsAt(int pixels, int dotsPerInch) noexcept;
-// The glow drawn around the check box's label: the panel font's character height (a negative
-// lfHeight) in points.
-int GlowSizeFor(int lfHeight, int dotsPerInch) noexcept;
 
 // Where the check box's label of extent cx x cy is drawn: right of the 16-pixel box column, centred
 // down the control, one pixel lower.

@@ -3,7 +3,6 @@
 #include "panel/glass_logic.h"
 #include "platform/app.h"
 #include "platform/buffered_paint.h"
-#include "platform/gdi_scope.h"
 #include "platform/rect_win.h"
 #include "platform/unique_handle.h"
 
@@ -76,14 +75,14 @@ LRESULT COpaControl::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 // Called to paint the control: the system draws it into a buffer over the control's own window DC,
 // the subclass finishes it, and the buffer is copied to the screen as the paint ends.
 void COpaControl::OnPaint() {
-    platform::PaintScope paint(m_hWnd);
-    platform::WindowDcScope window(m_hWnd);
+    platform::PaintScope paint(m_wnd);
+    platform::WindowDcScope window(m_wnd);
     RECT r{};
-    ::GetClientRect(m_hWnd, &r);
+    ::GetClientRect(m_wnd, &r);
     platform::BufferedPaint buffer(window.get(), r);
     if (!buffer)
         return;
-    ::SendMessageW(m_hWnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(buffer.dc()), PRF_CLIENT);
+    ::SendMessageW(m_wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(buffer.dc()), PRF_CLIENT);
     FinishPaint(buffer, r);
 }
 
@@ -98,16 +97,17 @@ void COpaButton::FinishPaint(platform::BufferedPaint& buffer, const RECT& r) {
 // readable on glass.
 void COpaCheck::FinishPaint(platform::BufferedPaint& buffer, const RECT& r) {
     HDC dc = buffer.dc();
-    const std::wstring text = WindowText(m_hWnd);
+    const std::wstring text = WindowText(m_wnd);
     if (text.empty())
         return;
-    platform::UniqueTheme theme(::OpenThemeData(m_hWnd, L"Button"));
+    platform::UniqueTheme theme(::OpenThemeData(m_wnd, L"Button"));
     LOGFONTW lf{};
-    HFONT panelFont = reinterpret_cast<HFONT>(::SendMessageW(::GetParent(m_hWnd), WM_GETFONT, 0, 0));
+    HFONT panelFont = reinterpret_cast<HFONT>(::SendMessageW(::GetParent(m_wnd), WM_GETFONT, 0, 0));
     ::GetObjectW(panelFont ? static_cast<HGDIOBJ>(panelFont) : ::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf),
                  &lf);
     platform::UniqueFont font(::CreateFontIndirectW(&lf));
     platform::SelectScope selectFont(dc, font.get());
+    // The glow is as wide as the font's character height (a negative lfHeight) in points.
     const int glow = PixelsToPoints(-lf.lfHeight);
     SIZE extent{};
     ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);

@@ -1,16 +1,22 @@
 #include "panel/operation_dlg.h"
 
-#include "frame/vantrel_dlg.h"
 #include "panel/capture_cycle.h"
+#include "panel/encoder_choice.h"
 #include "panel/glass_logic.h"
 #include "panel/picture_file.h"
 #include "panel/screen_copy.h"
 #include "panel/tooltip_table.h"
 #include "platform/dwm.h"
 #include "platform/message_box.h"
-#include "platform/path_text.h"
 #include "platform/save_dialog.h"
 #include "res/resource.h"
+
+namespace tip = panel::tip_message;
+static_assert(tip::kKeyDown == WM_KEYDOWN && tip::kSysKeyDown == WM_SYSKEYDOWN &&
+              tip::kMouseMove == WM_MOUSEMOVE && tip::kLButtonDown == WM_LBUTTONDOWN &&
+              tip::kLButtonUp == WM_LBUTTONUP && tip::kRButtonDown == WM_RBUTTONDOWN &&
+              tip::kRButtonUp == WM_RBUTTONUP && tip::kMButtonDown == WM_MBUTTONDOWN &&
+              tip::kMButtonUp == WM_MBUTTONUP);
 
 namespace {
 
@@ -28,7 +34,12 @@ bool Permitted(HWND panel, panel::Command command, bool pictureHeld) {
 
 } // namespace
 
-COperationDlg::COperationDlg() noexcept : CDialogEx(IDD_OPERATION, nullptr) {}
+COperationDlg::COperationDlg(panel::PanelHost& host) noexcept
+    : CDialogEx(IDD_OPERATION, nullptr), m_host(host) {}
+
+bool COperationDlg::Create() {
+    return CDialogEx::Create(m_host.HostWindow());
+}
 
 // Called when the panel is made: its tips are set up, then it takes the glass look if composition is on.
 BOOL COperationDlg::OnInitDialog() {
@@ -43,11 +54,12 @@ BOOL COperationDlg::OnInitDialog() {
 // One tip per control, in the order of the tools table; the panel's look record takes the look of
 // the display at every show.
 void COperationDlg::SetUpToolTip() {
-    m_ToolTip.Create(m_hWnd);
+    m_ToolTip.Create(m_wnd);
     m_ToolTip.Activate(true);
-    m_ToolTip.SetParams(platform::PanelLook());
+    m_ToolTip.SetParams(panel::PanelLook());
+    m_ToolTip.SetStyledLook(panel::StyledLook());
     for (const panel::TipTool& tool : panel::TipTools())
-        m_ToolTip.AddTool(::GetDlgItem(m_hWnd, tool.controlId), tool.label);
+        m_ToolTip.AddTool(::GetDlgItem(m_wnd, tool.controlId), tool.label);
 }
 
 // The mouse and key messages of the panel and its controls reach the tips before the dialog's own
@@ -61,34 +73,34 @@ bool COperationDlg::PreTranslateMessage(MSG& msg) {
 // Brings the panel into line with m_bGlass: on glass the frame is extended over the whole client
 // area and the controls paint themselves readable on it; off glass they are the system's again.
 void COperationDlg::ApplyGlassMode() {
-    const panel::GlassActions actions = panel::PlanGlassMode(m_bGlass != 0, m_bSubclassed != 0);
+    const panel::GlassActions actions = panel::PlanGlassMode(m_bGlass, m_bSubclassed);
     if (actions.setMargins) {
         m_marGlass = MARGINS{-1, 0, 0, 0};
-        platform::ExtendFrameIntoClient(m_hWnd, &m_marGlass);
+        platform::ExtendFrameIntoClient(m_wnd, &m_marGlass);
     }
     if (actions.attach)
         SubclassGlassControls();
     if (actions.detach) {
-        m_bSubclassed = 0;
+        m_bSubclassed = false;
         m_btnClear.UnsubclassWindow();
         m_btnCapture.UnsubclassWindow();
         m_btnCopy.UnsubclassWindow();
         m_btnSave.UnsubclassWindow();
         m_chkRightPos.UnsubclassWindow();
     }
-    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    ::InvalidateRect(m_wnd, nullptr, TRUE);
 }
 
 // Takes over the five controls, once.
 void COperationDlg::SubclassGlassControls() {
     if (m_bSubclassed)
         return;
-    m_bSubclassed = 1;
-    m_btnClear.SubclassDlgItem(IDC_CLEAR, m_hWnd);
-    m_btnCapture.SubclassDlgItem(IDC_CAPTURE, m_hWnd);
-    m_btnCopy.SubclassDlgItem(IDC_COPY, m_hWnd);
-    m_btnSave.SubclassDlgItem(IDC_SAVE, m_hWnd);
-    m_chkRightPos.SubclassDlgItem(IDC_RIGHTPOS, m_hWnd);
+    m_bSubclassed = true;
+    m_btnClear.SubclassDlgItem(IDC_CLEAR, m_wnd);
+    m_btnCapture.SubclassDlgItem(IDC_CAPTURE, m_wnd);
+    m_btnCopy.SubclassDlgItem(IDC_COPY, m_wnd);
+    m_btnSave.SubclassDlgItem(IDC_SAVE, m_wnd);
+    m_chkRightPos.SubclassDlgItem(IDC_RIGHTPOS, m_wnd);
 }
 
 // Called when desktop composition is switched on or off while the panel runs.
@@ -151,67 +163,54 @@ bool COperationDlg::OnCommand(UINT id, UINT code) {
     return CDialogEx::OnCommand(id, code);
 }
 
-CVantrelDlg* COperationDlg::Frame() const {
-    return dynamic_cast<CVantrelDlg*>(CDialogEx::FromHandle(::GetParent(m_hWnd)));
-}
-
 // Both windows leave the screen, frame first, and the screen gets time to redraw beneath them.
-void COperationDlg::HideWindows(CVantrelDlg& frame) {
-    ::ShowWindow(frame.GetSafeHwnd(), SW_HIDE);
-    ::ShowWindow(m_hWnd, SW_HIDE);
+void COperationDlg::HideWindows() {
+    ::ShowWindow(m_host.HostWindow(), SW_HIDE);
+    ::ShowWindow(m_wnd, SW_HIDE);
     ::Sleep(kHiddenSettleMs);
 }
 
-void COperationDlg::ShowWindows(CVantrelDlg& frame) {
-    ::ShowWindow(frame.GetSafeHwnd(), SW_SHOW);
-    ::ShowWindow(m_hWnd, SW_SHOW);
+void COperationDlg::ShowWindows() {
+    ::ShowWindow(m_host.HostWindow(), SW_SHOW);
+    ::ShowWindow(m_wnd, SW_SHOW);
 }
 
 // Called for command 1001: the screen under the frame goes straight to the clipboard; the held
 // picture and the frame's look stay as they are.
 void COperationDlg::OnCaptureToClipboard() {
-    CVantrelDlg* frame = Frame();
-    if (!frame)
-        return;
-    HideWindows(*frame);
-    platform::UniqueBitmap shot = panel::CopyScreenUnderClient(frame->GetSafeHwnd());
+    HideWindows();
+    platform::UniqueBitmap shot = panel::CopyScreenUnderClient(m_host.HostWindow());
     const bool captured = static_cast<bool>(shot);
-    const auto result = captured ? platform::PutBitmapOnClipboard(m_hWnd, std::move(shot))
+    const auto result = captured ? platform::PutBitmapOnClipboard(m_wnd, std::move(shot))
                                  : platform::ClipboardResult::Refused;
-    ShowWindows(*frame);
+    ShowWindows();
     if (!captured)
-        platform::ShowMessage(m_hWnd, panel::kCaptureFailedText);
+        platform::ShowMessage(m_wnd, panel::kCaptureFailedText);
     else
         ReportClipboard(result);
 }
 
 // Called for Capture: freezes the screen under the frame and shows it in the frame.
 void COperationDlg::OnCapture() {
-    if (!Permitted(m_hWnd, panel::Command::Capture, m_bCaptured != 0))
+    if (!Permitted(m_wnd, panel::Command::Capture, HoldsPicture()))
         return;
-    CVantrelDlg* frame = Frame();
-    if (!frame)
-        return;
-    HideWindows(*frame);
-    platform::UniqueBitmap shot = panel::CopyScreenUnderClient(frame->GetSafeHwnd());
+    HideWindows();
+    platform::UniqueBitmap shot = panel::CopyScreenUnderClient(m_host.HostWindow());
     if (!shot) {
         // Nothing is held: the frame stays see-through and the user is told.
-        ShowWindows(*frame);
-        platform::ShowMessage(m_hWnd, panel::kCaptureFailedText);
+        ShowWindows();
+        platform::ShowMessage(m_wnd, panel::kCaptureFailedText);
         return;
     }
     m_bmpCapture = std::move(shot);
-    m_bCaptured = 1;
-    frame->ShowPicture(m_bmpCapture.get());
-    ShowWindows(*frame);
-    frame->SettlePictureLook();
+    m_host.ShowPicture(m_bmpCapture.get());
+    ShowWindows();
+    m_host.SettlePictureLook();
 }
 
 // Called for Clear: the frame becomes see-through again and the picture is let go.
 void COperationDlg::OnClear() {
-    m_bCaptured = 0;
-    if (CVantrelDlg* frame = Frame())
-        frame->ShowSeeThrough();
+    m_host.ShowSeeThrough();
     // The frame no longer shows the picture, so it can go.
     m_bmpCapture.reset();
 }
@@ -219,10 +218,10 @@ void COperationDlg::OnClear() {
 // Called for Copy: the clipboard gets a copy of its own, so the held picture stays valid for
 // showing, copying and saving whatever the clipboard later does with its bitmap.
 void COperationDlg::OnCopy() {
-    if (!Permitted(m_hWnd, panel::Command::Copy, m_bCaptured != 0))
+    if (!Permitted(m_wnd, panel::Command::Copy, HoldsPicture()))
         return;
     platform::UniqueBitmap copy = panel::DuplicateBitmap(m_bmpCapture.get());
-    ReportClipboard(copy ? platform::PutBitmapOnClipboard(m_hWnd, std::move(copy))
+    ReportClipboard(copy ? platform::PutBitmapOnClipboard(m_wnd, std::move(copy))
                          : platform::ClipboardResult::Refused);
 }
 
@@ -230,34 +229,33 @@ void COperationDlg::OnCopy() {
 // selects. A cancelled dialog says nothing; a save that writes nothing says so. The picture and the
 // panel's state never change.
 void COperationDlg::OnSave() {
-    if (!Permitted(m_hWnd, panel::Command::Save, m_bCaptured != 0))
+    if (!Permitted(m_wnd, panel::Command::Save, HoldsPicture()))
         return;
     platform::SaveDialogSettings settings;
     settings.defaultExtension = L"bmp";
     settings.initialName = L"無題";
-    settings.types = platform::ParseFileFilter(panel::kSaveFilter);
+    settings.types = panel::ParseFileFilter(panel::kSaveFilter);
     // The dialog is modal to the panel; the frame is held still while it is up.
-    HWND frame = ::GetParent(m_hWnd);
+    HWND frame = m_host.HostWindow();
     const bool frameWasEnabled = frame && ::IsWindowEnabled(frame);
     if (frameWasEnabled)
         ::EnableWindow(frame, FALSE);
-    const std::optional<std::wstring> path = platform::AskSavePath(m_hWnd, settings);
+    const std::optional<std::wstring> path = platform::AskSavePath(m_wnd, settings);
     if (frameWasEnabled)
         ::EnableWindow(frame, TRUE);
     if (!path)
         return;
     switch (panel::SavePictureFile(m_bmpCapture.get(), *path)) {
     case panel::SaveOutcome::Saved: break;
-    case panel::SaveOutcome::NoEncoder: platform::ShowMessage(m_hWnd, panel::kSaveNoEncoderText); break;
-    case panel::SaveOutcome::Failed: platform::ShowMessage(m_hWnd, panel::kSaveFailedText); break;
+    case panel::SaveOutcome::NoEncoder: platform::ShowMessage(m_wnd, panel::kSaveNoEncoderText); break;
+    case panel::SaveOutcome::Failed: platform::ShowMessage(m_wnd, panel::kSaveFailedText); break;
     }
 }
 
 // Called when Right Pos is ticked or unticked: docks the panel on the chosen side at once.
 void COperationDlg::OnRightPos() {
     UpdateData(true);
-    if (CVantrelDlg* frame = Frame())
-        frame->PlacePanel();
+    m_host.PlacePanel();
 }
 
 // A press on the panel's caption drags the frame, which the panel follows. A press handled after the
@@ -266,15 +264,13 @@ void COperationDlg::OnRightPos() {
 // pointer. The panel is activated instead, so its tooltips keep working.
 LRESULT COperationDlg::OnNcLButtonDown(WPARAM hitTest, LPARAM point) {
     if (hitTest == HTCAPTION) {
-        if (CVantrelDlg* frame = Frame()) {
-            const int button = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
-            auto held = [button] { return (::GetAsyncKeyState(button) & 0x8000) != 0; };
-            if (held())
-                ::SendMessageW(frame->GetSafeHwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
-            if (!held()) {
-                ::SetActiveWindow(m_hWnd);
-                return 0;
-            }
+        const int button = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+        auto held = [button] { return (::GetAsyncKeyState(button) & 0x8000) != 0; };
+        if (held())
+            ::SendMessageW(m_host.HostWindow(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+        if (!held()) {
+            ::SetActiveWindow(m_wnd);
+            return 0;
         }
     }
     return Default(WM_NCLBUTTONDOWN, hitTest, point);
@@ -283,9 +279,9 @@ LRESULT COperationDlg::OnNcLButtonDown(WPARAM hitTest, LPARAM point) {
 void COperationDlg::ReportClipboard(platform::ClipboardResult result) {
     switch (result) {
     case platform::ClipboardResult::Done: break;
-    case platform::ClipboardResult::Busy: platform::ShowMessage(m_hWnd, panel::kClipboardBusyText); break;
+    case platform::ClipboardResult::Busy: platform::ShowMessage(m_wnd, panel::kClipboardBusyText); break;
     case platform::ClipboardResult::Refused:
-        platform::ShowMessage(m_hWnd, panel::kClipboardRefusedText);
+        platform::ShowMessage(m_wnd, panel::kClipboardRefusedText);
         break;
     }
 }

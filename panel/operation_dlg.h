@@ -4,6 +4,7 @@
 
 #include "panel/opa_controls.h"
 #include "panel/operation_tooltip.h"
+#include "panel/panel_host.h"
 #include "platform/buffered_paint.h"
 #include "platform/clipboard.h"
 #include "platform/dialog.h"
@@ -11,25 +12,18 @@
 
 #include <uxtheme.h>
 
-class CVantrelDlg;
-
 class COperationDlg : public platform::CDialogEx {
 public:
-    COperationDlg() noexcept;
+    // The host outlives the panel: it embeds it.
+    explicit COperationDlg(panel::PanelHost& host) noexcept;
 
-    BOOL m_bCaptured = 0;                // 1 while a picture is held
-    platform::UniqueBitmap m_bmpCapture; // the held picture; the panel is its one owner
-    BOOL m_bRightPos = 1;                // docked on the frame's right; bound to the Right Pos box
+    // Makes the panel's window, owned by the host's.
+    bool Create();
 
-    BOOL m_bGlass = 0;       // composition is on and the panel is one sheet of glass
-    MARGINS m_marGlass{};    // handed to the DWM; -1, 0, 0, 0 once glass was applied
-    BOOL m_bSubclassed = 0;  // 1 while the five controls below are taken over
-    COpaButton m_btnClear;   // 1003
-    COpaButton m_btnCapture; // 1002
-    COpaButton m_btnCopy;    // 1004
-    COpaButton m_btnSave;    // 1005
-    COpaCheck m_chkRightPos; // 1006
-    COperationToolTipCtr m_ToolTip;
+    // True while a picture is held; the frame then refuses resizing.
+    bool HoldsPicture() const noexcept { return static_cast<bool>(m_bmpCapture); }
+    // True while the panel docks on the host's right (the Right Pos box is ticked).
+    bool DocksRight() const noexcept { return m_bRightPos; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -50,14 +44,25 @@ private:
     LRESULT OnCtlColor(UINT msg, WPARAM dc, LPARAM control);
     LRESULT OnNotify(WPARAM wp, LPARAM lp);
 
-    platform::BufferedPaintSession m_bufferedPaint; // the glass controls paint through buffers
-
     void SetUpToolTip();
     void ApplyGlassMode();
     void SubclassGlassControls();
-
-    CVantrelDlg* Frame() const;
-    void HideWindows(CVantrelDlg& frame);
-    void ShowWindows(CVantrelDlg& frame);
+    void HideWindows();
+    void ShowWindows();
     void ReportClipboard(platform::ClipboardResult result);
+
+    panel::PanelHost& m_host;
+    platform::UniqueBitmap m_bmpCapture; // the held picture; held exactly while this owns one
+    bool m_bRightPos = true;             // docked on the frame's right; bound to the Right Pos box
+
+    bool m_bGlass = false;      // composition is on and the panel is one sheet of glass
+    MARGINS m_marGlass{};       // handed to the DWM; -1, 0, 0, 0 once glass was applied
+    bool m_bSubclassed = false; // while the five controls below are taken over
+    COpaButton m_btnClear;      // 1003
+    COpaButton m_btnCapture;    // 1002
+    COpaButton m_btnCopy;       // 1004
+    COpaButton m_btnSave;       // 1005
+    COpaCheck m_chkRightPos;    // 1006
+    COperationToolTipCtr m_ToolTip;
+    platform::BufferedPaintSession m_bufferedPaint; // the glass controls paint through buffers
 };

@@ -1,7 +1,6 @@
 #include "panel/operation_tooltip.h"
 
 #include "panel/tooltip_table.h"
-#include "platform/gdi_scope.h"
 #include "platform/unique_handle.h"
 
 // The description of the control under the pointer is chosen each time its tip shows.
@@ -18,22 +17,22 @@ SIZE COperationToolTipCtr::QueryIconSize() {
 
 // The bitmap is loaded for each paint and freed after it; it is drawn at its own size with its soft
 // edges blended over the tip's background. A bitmap that cannot be loaded leaves the column empty.
-BOOL COperationToolTipCtr::DrawTipIcon(HDC dc, const RECT& rect) {
+bool COperationToolTipCtr::DrawTipIcon(HDC dc, const RECT& rect) {
     const int bitmapId = panel::TipBitmapId(m_nCtrlID);
     if (!bitmapId)
-        return FALSE;
+        return false;
     platform::UniqueBitmap bitmap(static_cast<HBITMAP>(::LoadImageW(
         ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!bitmap)
-        return TRUE;
+        return true;
     BITMAP info{};
     ::GetObjectW(bitmap.get(), sizeof(info), &info);
     platform::UniqueDc memory(::CreateCompatibleDC(dc));
     if (!memory)
-        return TRUE;
+        return true;
     platform::SelectScope select(memory.get(), bitmap.get());
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     ::GdiAlphaBlend(dc, rect.left, rect.top, info.bmWidth, info.bmHeight, memory.get(), 0, 0, info.bmWidth,
                     info.bmHeight, blend);
-    return TRUE;
+    return true;
 }

@@ -13,5 +13,5 @@ public:
 protected:
     bool OnShow(const NMHDR& header, LRESULT& result) override;
     SIZE QueryIconSize() override;
-    BOOL DrawTipIcon(HDC dc, const RECT& rect) override;
+    bool DrawTipIcon(HDC dc, const RECT& rect) override;
 };

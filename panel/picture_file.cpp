@@ -27,8 +27,7 @@ struct TemporaryFile {
 } // namespace
 
 SaveOutcome SavePictureFile(HBITMAP picture, const std::wstring& path) {
-    platform::CImage image;
-    image.Attach(picture);
+    platform::CImage image(picture);
     SaveOutcome outcome = SaveOutcome::Failed;
     if (const auto encoders = image.Encoders()) {
         std::vector<std::wstring> lists;
@@ -50,7 +49,6 @@ SaveOutcome SavePictureFile(HBITMAP picture, const std::wstring& path) {
             }
         }
     }
-    image.Detach();
     return outcome;
 }
 

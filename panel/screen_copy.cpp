@@ -1,6 +1,6 @@
 #include "panel/screen_copy.h"
 
-#include "platform/gdi_scope.h"
+#include "platform/unique_handle.h"
 
 namespace panel {
 

@@ -32,20 +32,38 @@ int TipBitmapId(int controlId) noexcept {
     return 0;
 }
 
+platform::ToolTipParams PanelLook() noexcept {
+    platform::ToolTipParams look;
+    look.visualManager = true;
+    return look;
+}
+
+platform::ToolTipParams StyledLook() noexcept {
+    using platform::TipColour;
+    platform::ToolTipParams look;
+    look.drawSeparator = false;
+    look.roundedCorners = true;
+    look.fillColour = TipColour(255, 255, 255);
+    look.fillGradientColour = TipColour(206, 212, 225);
+    look.textColour = TipColour(76, 76, 76);
+    look.borderColour = TipColour(118, 118, 118);
+    return look;
+}
+
 // Key presses, pointer moves and single button presses and releases; double clicks and everything
 // else pass the tooltip by.
 bool IsRelayedToTip(unsigned message) noexcept {
+    using namespace tip_message;
     switch (message) {
-    case 0x0100: // WM_KEYDOWN
-    case 0x0104: // WM_SYSKEYDOWN
-    case 0x0200: // WM_MOUSEMOVE
-    case 0x0201: // WM_LBUTTONDOWN
-    case 0x0202: // WM_LBUTTONUP
-    case 0x0204: // WM_RBUTTONDOWN
-    case 0x0205: // WM_RBUTTONUP
-    case 0x0207: // WM_MBUTTONDOWN
-    case 0x0208: // WM_MBUTTONUP
-        return true;
+    case kKeyDown:
+    case kSysKeyDown:
+    case kMouseMove:
+    case kLButtonDown:
+    case kLButtonUp:
+    case kRButtonDown:
+    case kRButtonUp:
+    case kMButtonDown:
+    case kMButtonUp: return true;
     }
     return false;
 }

@@ -25,20 +25,20 @@ CWinApp* CWinApp::Current() noexcept {
     return g_app;
 }
 
-BOOL CWinApp::InitInstance() {
+bool CWinApp::InitInstance() {
     // A restarted instance gets the same arguments, so a debug run comes back in debug mode.
-    if (m_dwRestartManagerSupportFlags & kRestartSupport)
+    if (m_restartManagerSupport & kRestartSupport)
         ::RegisterApplicationRestart(std::wstring(CommandLineArguments(::GetCommandLineW())).c_str(), 0);
-    return TRUE;
+    return true;
 }
 
 void CWinApp::NoteWindowCreated(const CDialogEx* dlg, HWND wnd) noexcept {
-    if (dlg == m_pMainWnd)
+    if (dlg == m_mainDialog)
         m_mainWindow.store(wnd);
 }
 
 void CWinApp::NoteWindowDestroyed(const CDialogEx* dlg) noexcept {
-    if (dlg == m_pMainWnd)
+    if (dlg == m_mainDialog)
         m_mainWindow.store(nullptr);
 }
 

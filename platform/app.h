@@ -17,16 +17,16 @@ public:
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
 
-    // Start-up hook, called once from wWinMain. FALSE ends the process; TRUE runs a plain message loop.
-    virtual BOOL InitInstance();
+    // Start-up hook, called once from wWinMain. false ends the process; true runs a plain message loop.
+    virtual bool InitInstance();
 
     static CWinApp* Current() noexcept;
 
-    // Window of m_pMainWnd while it exists; readable from any thread (the console control handler's).
+    // Window of m_mainDialog while it exists; readable from any thread (the console control handler's).
     HWND MainWindowHandle() const noexcept { return m_mainWindow.load(); }
 
-    DWORD m_dwRestartManagerSupportFlags = 0;
-    CDialogEx* m_pMainWnd = nullptr;
+    DWORD m_restartManagerSupport = 0;
+    CDialogEx* m_mainDialog = nullptr;
 
 private:
     friend class CDialogEx;
@@ -36,7 +36,7 @@ private:
     std::atomic<HWND> m_mainWindow{nullptr};
 };
 
-// Bit of m_dwRestartManagerSupportFlags that registers the process with the Restart Manager.
+// Bit of m_restartManagerSupport that registers the process with the Restart Manager.
 constexpr DWORD kRestartSupport = 0x01;
 
 } // namespace platform

@@ -1,6 +1,13 @@
 #include "platform/buffered_paint.h"
 
+#include <cstddef>
+#include <cstdint>
+
 namespace platform {
+
+// A PixelView reads the buffer's RGBQUADs as 0xAARRGGBB: blue in the low byte, alpha in the high one.
+static_assert(sizeof(RGBQUAD) == sizeof(std::uint32_t) && offsetof(RGBQUAD, rgbBlue) == 0 &&
+              offsetof(RGBQUAD, rgbReserved) == 3);
 
 BufferedPaint::BufferedPaint(HDC target, const RECT& rect) noexcept : m_rect(rect) {
     m_buffer = ::BeginBufferedPaint(target, &m_rect, BPBF_TOPDOWNDIB, nullptr, &m_dc);

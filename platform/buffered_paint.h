@@ -3,7 +3,6 @@
 // a device context, copied to it in one step when the paint ends, so a control never flickers.
 
 #include "platform/pixels.h"
-#include "platform/unique_handle.h"
 
 #include <windows.h>
 #include <uxtheme.h>
@@ -52,14 +51,5 @@ public:
 private:
     bool m_begun = false;
 };
-
-namespace detail {
-inline void CloseTheme(HTHEME h) noexcept {
-    ::CloseThemeData(h);
-}
-} // namespace detail
-
-// Theme data of a window class (OpenThemeData / CloseThemeData).
-using UniqueTheme = UniqueAny<HTHEME, detail::CloseTheme>;
 
 } // namespace platform

@@ -1,7 +1,6 @@
 #include "platform/dialog.h"
 
 #include "platform/app.h"
-#include "platform/gdi_scope.h"
 #include "platform/rect_win.h"
 
 #include <vector>
@@ -30,19 +29,19 @@ void DataExchange::Text(int id, std::wstring& value) {
     value.assign(buf.data(), static_cast<size_t>(len > 0 ? len : 0));
 }
 
-void DataExchange::Check(int id, BOOL& value) {
+void DataExchange::Check(int id, bool& value) {
     if (m_save)
-        value = static_cast<BOOL>(::IsDlgButtonChecked(m_dlg, id));
+        value = ::IsDlgButtonChecked(m_dlg, id) == BST_CHECKED;
     else
-        ::CheckDlgButton(m_dlg, id, static_cast<UINT>(value));
+        ::CheckDlgButton(m_dlg, id, value ? BST_CHECKED : BST_UNCHECKED);
 }
 
 CDialogEx::CDialogEx(UINT templateId, HWND parent) noexcept : m_templateId(templateId), m_parent(parent) {}
 
 CDialogEx::~CDialogEx() {
     // The window must not outlive the object its procedure calls into.
-    if (m_hWnd)
-        ::DestroyWindow(m_hWnd);
+    if (m_wnd)
+        ::DestroyWindow(m_wnd);
 }
 
 INT_PTR CDialogEx::DoModal() {
@@ -65,8 +64,8 @@ INT_PTR CDialogEx::DoModal() {
                                     StaticDlgProc, reinterpret_cast<LPARAM>(this));
     if (wnd) {
         // A template without WS_VISIBLE is shown once initialised, as a modal dialog must be seen.
-        if (m_hWnd && !m_endModal && !::IsWindowVisible(m_hWnd))
-            ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+        if (m_wnd && !m_endModal && !::IsWindowVisible(m_wnd))
+            ::ShowWindow(m_wnd, SW_SHOWNORMAL);
         while (!m_endModal) {
             MSG msg;
             BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
@@ -81,16 +80,16 @@ INT_PTR CDialogEx::DoModal() {
                 ::DispatchMessageW(&msg);
             }
         }
-        if (m_hWnd)
-            ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+        if (m_wnd)
+            ::SetWindowPos(m_wnd, nullptr, 0, 0, 0, 0,
                            SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
     }
     // Re-enable and activate the owner before destroying, so activation does not wander to another program.
     if (reenableOwner)
         ::EnableWindow(owner, TRUE);
-    if (owner && m_hWnd && ::GetActiveWindow() == m_hWnd)
+    if (owner && m_wnd && ::GetActiveWindow() == m_wnd)
         ::SetActiveWindow(owner);
-    if (m_hWnd)
+    if (m_wnd)
         DestroyWindow();
     m_modal = false;
     return m_result;
@@ -103,40 +102,24 @@ bool CDialogEx::Create(HWND parent) {
                                 StaticDlgProc, reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
-CDialogEx* CDialogEx::FromHandle(HWND wnd) noexcept {
-    return wnd ? FromWindow(wnd) : nullptr;
-}
-
-BOOL CDialogEx::DestroyWindow() {
-    return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE;
+bool CDialogEx::DestroyWindow() {
+    return m_wnd && ::DestroyWindow(m_wnd);
 }
 
 void CDialogEx::EndDialog(int result) {
     m_result = result;
     if (m_modal)
         m_endModal = true;
-    else if (m_hWnd)
-        ::ShowWindow(m_hWnd, SW_HIDE);
+    else if (m_wnd)
+        ::ShowWindow(m_wnd, SW_HIDE);
 }
 
 bool CDialogEx::UpdateData(bool save) {
-    if (!m_hWnd)
+    if (!m_wnd)
         return false;
-    DataExchange dx(m_hWnd, save);
+    DataExchange dx(m_wnd, save);
     DoDataExchange(dx);
     return true;
-}
-
-void CDialogEx::SetBackgroundColor(COLORREF color, bool repaint) {
-    m_background.reset(color == kNoBackground ? nullptr : ::CreateSolidBrush(color));
-    if (repaint)
-        Repaint();
-}
-
-void CDialogEx::SetBackgroundImage(HBITMAP borrowed, bool repaint) {
-    m_image = borrowed;
-    if (repaint)
-        Repaint();
 }
 
 BOOL CDialogEx::OnInitDialog() {
@@ -154,7 +137,7 @@ void CDialogEx::OnCancel() {
 }
 
 bool CDialogEx::PreTranslateMessage(MSG& msg) {
-    return ::IsDialogMessageW(m_hWnd, &msg) != FALSE;
+    return ::IsDialogMessageW(m_wnd, &msg) != FALSE;
 }
 
 bool CDialogEx::OnCommand(UINT id, UINT code) {
@@ -173,20 +156,12 @@ LRESULT CDialogEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (OnCommand(LOWORD(wp), HIWORD(wp)))
             return 0;
         break;
-    case WM_ERASEBKGND:
-        if (EraseBackground(reinterpret_cast<HDC>(wp)))
-            return TRUE;
-        break;
-    case WM_CTLCOLORDLG:
-        if (m_background)
-            return reinterpret_cast<LRESULT>(m_background.get());
-        break;
     }
     return Default(msg, wp, lp);
 }
 
 LRESULT CDialogEx::Default(UINT msg, WPARAM wp, LPARAM lp) {
-    return ::CallWindowProcW(m_dialogClassProc, m_hWnd, msg, wp, lp);
+    return ::CallWindowProcW(m_dialogClassProc, m_wnd, msg, wp, lp);
 }
 
 INT_PTR CALLBACK CDialogEx::StaticDlgProc(HWND wnd, UINT msg, WPARAM, LPARAM lp) {
@@ -207,7 +182,7 @@ LRESULT CALLBACK CDialogEx::StaticWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM 
 }
 
 BOOL CDialogEx::HandleInitDialog(HWND wnd) {
-    m_hWnd = wnd;
+    m_wnd = wnd;
     ::SetPropW(wnd, kObjectProp, this);
     // Subclass the dialog so every later message goes through WindowProc, with the dialog
     // class procedure as the default handling.
@@ -228,14 +203,14 @@ BOOL CDialogEx::HandleInitDialog(HWND wnd) {
 // A dialog that is still hidden after its initialisation, was not placed by it or by its template,
 // and has no enabled owner is centred: on its owner when that is shown, else on the work area.
 void CDialogEx::CentreIfUnplaced(const RECT& before) {
-    const LONG style = ::GetWindowLongW(m_hWnd, GWL_STYLE);
+    const LONG style = ::GetWindowLongW(m_wnd, GWL_STYLE);
     if (style & (WS_VISIBLE | WS_CHILD | DS_CENTER | DS_CENTERMOUSE | DS_ABSALIGN))
         return;
     RECT now{};
-    ::GetWindowRect(m_hWnd, &now);
+    ::GetWindowRect(m_wnd, &now);
     if (now.left != before.left || now.top != before.top)
         return;
-    HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+    HWND owner = ::GetWindow(m_wnd, GW_OWNER);
     if (owner && ::IsWindowEnabled(owner))
         return;
 
@@ -244,62 +219,19 @@ void CDialogEx::CentreIfUnplaced(const RECT& before) {
         centreOn = nullptr;
     MONITORINFO mi{};
     mi.cbSize = sizeof(mi);
-    ::GetMonitorInfoW(::MonitorFromWindow(centreOn ? centreOn : m_hWnd, MONITOR_DEFAULTTONEAREST), &mi);
+    ::GetMonitorInfoW(::MonitorFromWindow(centreOn ? centreOn : m_wnd, MONITOR_DEFAULTTONEAREST), &mi);
     RECT centre = mi.rcWork;
     if (centreOn)
         ::GetWindowRect(centreOn, &centre);
     Rect placed = CentreRectIn(ToRect(centre), ToRect(mi.rcWork), now.right - now.left, now.bottom - now.top);
-    ::SetWindowPos(m_hWnd, nullptr, placed.left, placed.top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// Fills the client area with the background brush and draws the image at the top-left corner; the
-// brush only paints what the image leaves uncovered, so nothing is drawn twice.
-bool CDialogEx::EraseBackground(HDC dc) {
-    if (!m_background && !m_image)
-        return false;
-    RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    LONG imageRight = 0;
-    LONG imageBottom = 0;
-    if (m_image) {
-        BITMAP bm{};
-        ::GetObjectW(m_image, sizeof(bm), &bm);
-        UniqueDc memory(::CreateCompatibleDC(dc));
-        SelectScope select(memory.get(), m_image);
-        ::BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, memory.get(), 0, 0, SRCCOPY);
-        imageRight = bm.bmWidth;
-        imageBottom = bm.bmHeight;
-    }
-    if (m_background) {
-        const RECT right{imageRight, 0, client.right, client.bottom};
-        const RECT below{0, imageBottom, imageRight < client.right ? imageRight : client.right,
-                         client.bottom};
-        if (imageRight == 0 || imageBottom == 0) {
-            ::FillRect(dc, &client, m_background.get());
-        } else {
-            if (right.left < right.right)
-                ::FillRect(dc, &right, m_background.get());
-            if (below.top < below.bottom && below.left < below.right)
-                ::FillRect(dc, &below, m_background.get());
-        }
-    }
-    return true;
-}
-
-void CDialogEx::Repaint() {
-    if (!m_hWnd)
-        return;
-    ::InvalidateRect(m_hWnd, nullptr, TRUE);
-    ::UpdateWindow(m_hWnd);
+    ::SetWindowPos(m_wnd, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CDialogEx::Detach() {
-    ::RemovePropW(m_hWnd, kObjectProp);
+    ::RemovePropW(m_wnd, kObjectProp);
     if (CWinApp* app = CWinApp::Current())
         app->NoteWindowDestroyed(this);
-    m_hWnd = nullptr;
-    m_image = nullptr;
+    m_wnd = nullptr;
     m_endModal = true;
 }
 

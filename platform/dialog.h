@@ -1,8 +1,6 @@
 #pragma once
 // Dialogs from numbered templates: modal runs with the program's message loop, modeless owned pop-ups,
-// centring after initialisation, background colour and image, data exchange and OK/Cancel handling.
-
-#include "platform/unique_handle.h"
+// centring after initialisation, data exchange and OK/Cancel handling.
 
 #include <windows.h>
 
@@ -16,15 +14,12 @@ public:
     DataExchange(HWND dlg, bool save) noexcept : m_dlg(dlg), m_save(save) {}
     bool IsSaving() const noexcept { return m_save; }
     void Text(int id, std::wstring& value);
-    void Check(int id, BOOL& value);
+    void Check(int id, bool& value);
 
 private:
     HWND m_dlg;
     bool m_save;
 };
-
-// Background colour meaning "no brush": the dialog's default erasing applies.
-inline constexpr COLORREF kNoBackground = static_cast<COLORREF>(-1);
 
 class CDialogEx {
 public:
@@ -35,16 +30,11 @@ public:
 
     INT_PTR DoModal();
     bool Create(HWND parent);
-    virtual BOOL DestroyWindow();
+    virtual bool DestroyWindow();
 
-    HWND GetSafeHwnd() const noexcept { return m_hWnd; }
-    // The object of a dialog window made by this class; nullptr for any other window.
-    static CDialogEx* FromHandle(HWND wnd) noexcept;
+    HWND GetSafeHwnd() const noexcept { return m_wnd; }
     void EndDialog(int result);
     bool UpdateData(bool save);
-
-    void SetBackgroundColor(COLORREF color, bool repaint);
-    void SetBackgroundImage(HBITMAP borrowed, bool repaint);
 
 protected:
     virtual BOOL OnInitDialog();
@@ -57,7 +47,7 @@ protected:
     virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Default(UINT msg, WPARAM wp, LPARAM lp);
 
-    HWND m_hWnd = nullptr;
+    HWND m_wnd = nullptr;
 
 private:
     static INT_PTR CALLBACK StaticDlgProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -66,8 +56,6 @@ private:
 
     BOOL HandleInitDialog(HWND wnd);
     void CentreIfUnplaced(const RECT& before);
-    bool EraseBackground(HDC dc);
-    void Repaint();
     void Detach();
 
     UINT m_templateId;
@@ -76,8 +64,6 @@ private:
     bool m_modal = false;
     bool m_endModal = false;
     int m_result = -1;
-    UniqueBrush m_background;
-    HBITMAP m_image = nullptr; // borrowed: whoever set it keeps it alive while it is shown
 };
 
 // Gives the dialog that owns msg.hwnd the first look at a queued message; true when it was handled.

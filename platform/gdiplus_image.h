@@ -18,30 +18,24 @@ struct ImageEncoder {
 };
 
 // Holds GDI+ running while it lives: the first image object starts it, the last one shuts it down
-// (counted under a process-wide lock). Takes over a bitmap handle without copying it and never
-// deletes it.
+// (counted under a process-wide lock).
 class CImage {
 public:
-    CImage() noexcept;
+    // The bitmap to save is borrowed, neither copied nor deleted: its owner keeps it alive while this
+    // object lives.
+    explicit CImage(HBITMAP borrowed = nullptr) noexcept;
     ~CImage();
     CImage(const CImage&) = delete;
     CImage& operator=(const CImage&) = delete;
 
-    void Attach(HBITMAP bitmap) noexcept { m_bitmap = bitmap; }
-    HBITMAP Detach() noexcept {
-        HBITMAP bitmap = m_bitmap;
-        m_bitmap = nullptr;
-        return bitmap;
-    }
-
     // GDI+'s encoders in its own order, read afresh; nothing when GDI+ cannot be started or read.
     std::optional<std::vector<ImageEncoder>> Encoders();
 
-    // Writes the attached bitmap to path with the encoder; false when nothing could be written.
+    // Writes the borrowed bitmap to path with the encoder; false when nothing could be written.
     bool Save(const std::wstring& path, const ImageEncoder& encoder);
 
 private:
-    HBITMAP m_bitmap = nullptr;
+    HBITMAP m_borrowed;
 };
 
 } // namespace platform

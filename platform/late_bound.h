@@ -1,18 +1,104 @@
 #pragma once
-// Entry points of system libraries bound on first use, so that start-up does not load libraries that
-// only some commands need, and the program still starts where one is missing.
+// Entry points of the system libraries that only some commands need, listed in one place. A library is
+// loaded, and every entry point on its list bound, the first time the program asks for that library, so
+// start-up loads none of them that it does not use; where a library or an export is missing the pointer
+// is null and its user falls back. Each member has the name of the export it holds.
 
 #include <windows.h>
+#include <commdlg.h>
+#include <dwmapi.h>
+#include <objbase.h>
+#include <winver.h>
 
 namespace platform {
 
-// The named export of a system library, loaded on first use and kept for the life of the process;
-// nullptr when the library or the export is missing.
-template <typename Fn> Fn LateBound(const wchar_t* library, const char* name) noexcept {
-    HMODULE module = ::GetModuleHandleW(library);
-    if (!module)
-        module = ::LoadLibraryW(library);
-    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
-}
+// True on systems of major version 6 or later, the one version gate of the program: only they are asked
+// for window-manager attributes and glass and shown the new-style save dialog. The version is read once;
+// a failed read counts as an older system and is tried again at the next call.
+bool SystemIsVersion6OrLater() noexcept;
+
+// GDI+'s flat interface, declared here with only what saving needs (its own headers bring C++ classes).
+namespace gdiplus {
+using Status = int;
+using Image = void;
+struct StartupInput {
+    UINT32 version = 1;
+    void* debugCallback = nullptr;
+    BOOL suppressBackgroundThread = FALSE;
+    BOOL suppressExternalCodecs = FALSE;
+};
+struct ImageCodecInfo {
+    CLSID clsid;
+    GUID formatId;
+    const WCHAR* codecName;
+    const WCHAR* dllName;
+    const WCHAR* formatDescription;
+    const WCHAR* filenameExtension;
+    const WCHAR* mimeType;
+    DWORD flags;
+    DWORD version;
+    DWORD sigCount;
+    DWORD sigSize;
+    const BYTE* sigPattern;
+    const BYTE* sigMask;
+};
+constexpr INT kPixelFormat8bppIndexed = 0x00030803;
+
+// Signatures only: these are reached through GdiplusDll, never linked.
+Status WINAPI GdiplusStartup(ULONG_PTR* token, const StartupInput* input, void* output);
+void WINAPI GdiplusShutdown(ULONG_PTR token);
+Status WINAPI GdipGetImageEncodersSize(UINT* count, UINT* bytes);
+Status WINAPI GdipGetImageEncoders(UINT count, UINT bytes, ImageCodecInfo* encoders);
+Status WINAPI GdipCreateBitmapFromHBITMAP(HBITMAP bitmap, HPALETTE palette, Image** image);
+Status WINAPI GdipCloneBitmapAreaI(INT x, INT y, INT width, INT height, INT format, Image* source,
+                                   Image** clone);
+Status WINAPI GdipSaveImageToFile(Image* image, const WCHAR* path, const CLSID* encoder,
+                                  const void* parameters);
+Status WINAPI GdipDisposeImage(Image* image);
+} // namespace gdiplus
+
+// The lists: X(export) for every entry point the program uses, library by library.
+// clang-format off
+#define VANTREL_DWMAPI_EXPORTS(X) \
+    X(DwmIsCompositionEnabled) X(DwmExtendFrameIntoClientArea) X(DwmGetWindowAttribute)
+#define VANTREL_GDIPLUS_EXPORTS(X) \
+    X(GdiplusStartup) X(GdiplusShutdown) \
+    X(GdipGetImageEncodersSize) X(GdipGetImageEncoders) \
+    X(GdipCreateBitmapFromHBITMAP) X(GdipCloneBitmapAreaI) X(GdipSaveImageToFile) X(GdipDisposeImage)
+#define VANTREL_VERSION_EXPORTS(X) \
+    X(GetFileVersionInfoSizeW) X(GetFileVersionInfoW) X(VerQueryValueW)
+#define VANTREL_OLE32_EXPORTS(X) \
+    X(CoInitializeEx) X(CoUninitialize) X(CoCreateInstance) X(CoTaskMemFree)
+#define VANTREL_COMDLG32_EXPORTS(X) \
+    X(GetSaveFileNameW)
+// clang-format on
+
+// One record per library: a pointer named after each export on its list, and whether all were found.
+#define VANTREL_SYSTEM_POINTER(name) decltype(&::name) name = nullptr;
+#define VANTREL_GDIPLUS_POINTER(name) decltype(&gdiplus::name) name = nullptr;
+#define VANTREL_AND_BOUND(name) &&name
+#define VANTREL_LIBRARY_RECORD(Dll, POINTER, EXPORTS)                                                        \
+    struct Dll {                                                                                             \
+        EXPORTS(POINTER)                                                                                     \
+        bool Complete() const noexcept { return true EXPORTS(VANTREL_AND_BOUND); }                           \
+    };
+
+VANTREL_LIBRARY_RECORD(DwmapiDll, VANTREL_SYSTEM_POINTER, VANTREL_DWMAPI_EXPORTS)
+VANTREL_LIBRARY_RECORD(GdiplusDll, VANTREL_GDIPLUS_POINTER, VANTREL_GDIPLUS_EXPORTS)
+VANTREL_LIBRARY_RECORD(VersionDll, VANTREL_SYSTEM_POINTER, VANTREL_VERSION_EXPORTS)
+VANTREL_LIBRARY_RECORD(Ole32Dll, VANTREL_SYSTEM_POINTER, VANTREL_OLE32_EXPORTS)
+VANTREL_LIBRARY_RECORD(Comdlg32Dll, VANTREL_SYSTEM_POINTER, VANTREL_COMDLG32_EXPORTS)
+
+#undef VANTREL_LIBRARY_RECORD
+#undef VANTREL_SYSTEM_POINTER
+#undef VANTREL_GDIPLUS_POINTER
+#undef VANTREL_AND_BOUND
+
+// Each library, bound on the first call; the same record for the life of the process.
+const DwmapiDll& BoundDwmapi() noexcept;
+const GdiplusDll& BoundGdiplus() noexcept;
+const VersionDll& BoundVersion() noexcept;
+const Ole32Dll& BoundOle32() noexcept;
+const Comdlg32Dll& BoundComdlg32() noexcept;
 
 } // namespace platform

@@ -24,19 +24,4 @@ std::wstring FileStem(std::wstring_view path) {
     return std::wstring(name);
 }
 
-std::vector<std::pair<std::wstring, std::wstring>> ParseFileFilter(std::wstring_view filter) {
-    std::vector<std::pair<std::wstring, std::wstring>> types;
-    while (true) {
-        const std::size_t textEnd = filter.find(L'|');
-        if (textEnd == std::wstring_view::npos || textEnd == 0)
-            break;
-        const std::size_t patternEnd = filter.find(L'|', textEnd + 1);
-        if (patternEnd == std::wstring_view::npos)
-            break;
-        types.emplace_back(filter.substr(0, textEnd), filter.substr(textEnd + 1, patternEnd - textEnd - 1));
-        filter.remove_prefix(patternEnd + 1);
-    }
-    return types;
-}
-
 } // namespace platform

@@ -3,8 +3,6 @@
 
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 namespace platform {
 
@@ -14,9 +12,5 @@ std::wstring_view CommandLineArguments(std::wstring_view commandLine) noexcept;
 // The file name of a path without its folder and without its last extension: "C:\a\vantrel.exe" gives
 // "vantrel".
 std::wstring FileStem(std::wstring_view path);
-
-// File types of a save dialog from a filter string of display texts and patterns, each item ended by
-// "|" and the whole by an empty item: "BMP(*.bmp)|*.bmp|PNG(*.png)|*.png||".
-std::vector<std::pair<std::wstring, std::wstring>> ParseFileFilter(std::wstring_view filter);
 
 } // namespace platform

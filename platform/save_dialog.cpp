@@ -1,6 +1,5 @@
 #include "platform/save_dialog.h"
 
-#include "platform/dwm.h"
 #include "platform/late_bound.h"
 
 #include <commdlg.h>
@@ -11,18 +10,6 @@
 namespace platform {
 
 namespace {
-
-// ole32 and comdlg32 are bound when the dialog is first asked for, not at start-up.
-struct ComApi {
-    decltype(&::CoInitializeEx) initialize =
-        LateBound<decltype(&::CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
-    decltype(&::CoUninitialize) uninitialize =
-        LateBound<decltype(&::CoUninitialize)>(L"ole32.dll", "CoUninitialize");
-    decltype(&::CoCreateInstance) create =
-        LateBound<decltype(&::CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
-    decltype(&::CoTaskMemFree) free = LateBound<decltype(&::CoTaskMemFree)>(L"ole32.dll", "CoTaskMemFree");
-    bool Complete() const { return initialize && uninitialize && create && free; }
-};
 
 // Releases a COM interface on scope exit.
 template <typename T> struct ComRef {
@@ -37,17 +24,18 @@ template <typename T> struct ComRef {
 enum class Outcome { Chosen, Cancelled, Unavailable };
 
 Outcome AskNewStyle(HWND owner, const SaveDialogSettings& settings, std::wstring& path) {
-    static const ComApi com;
+    // ole32 is bound when the dialog is first asked for, not at start-up.
+    const Ole32Dll& com = BoundOle32();
     if (!com.Complete())
         return Outcome::Unavailable;
-    const HRESULT init = com.initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const HRESULT init = com.CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     if (FAILED(init))
         return Outcome::Unavailable;
     Outcome outcome = Outcome::Unavailable;
     {
         ComRef<IFileSaveDialog> dialog;
-        if (SUCCEEDED(com.create(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileSaveDialog,
-                                 reinterpret_cast<void**>(&dialog.p)))) {
+        if (SUCCEEDED(com.CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IFileSaveDialog, reinterpret_cast<void**>(&dialog.p)))) {
             std::vector<COMDLG_FILTERSPEC> specs;
             for (const auto& type : settings.types)
                 specs.push_back({type.first.c_str(), type.second.c_str()});
@@ -65,18 +53,17 @@ Outcome AskNewStyle(HWND owner, const SaveDialogSettings& settings, std::wstring
             if (SUCCEEDED(shown) && SUCCEEDED(dialog->GetResult(&item.p)) &&
                 SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &chosen)) && chosen) {
                 path = chosen;
-                com.free(chosen);
+                com.CoTaskMemFree(chosen);
                 outcome = Outcome::Chosen;
             }
         }
     }
-    com.uninitialize();
+    com.CoUninitialize();
     return outcome;
 }
 
 Outcome AskClassic(HWND owner, const SaveDialogSettings& settings, std::wstring& path) {
-    static const auto getSaveFileName =
-        LateBound<decltype(&::GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
+    const auto getSaveFileName = BoundComdlg32().GetSaveFileNameW;
     if (!getSaveFileName)
         return Outcome::Unavailable;
     std::wstring filter;
@@ -105,7 +92,7 @@ Outcome AskClassic(HWND owner, const SaveDialogSettings& settings, std::wstring&
 std::optional<std::wstring> AskSavePath(HWND owner, const SaveDialogSettings& settings) {
     std::wstring path;
     Outcome outcome = Outcome::Unavailable;
-    if (SystemMajorVersion() >= 6)
+    if (SystemIsVersion6OrLater())
         outcome = AskNewStyle(owner, settings, path);
     if (outcome == Outcome::Unavailable)
         outcome = AskClassic(owner, settings, path);

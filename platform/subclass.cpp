@@ -18,28 +18,28 @@ bool CSubclassWnd::SubclassDlgItem(int id, HWND dialog) {
 
 // Takes over wnd; false when this object already holds a window or wnd cannot be taken over.
 bool CSubclassWnd::SubclassWindow(HWND wnd) {
-    if (m_hWnd || !wnd || !::SetWindowSubclass(wnd, Proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+    if (m_wnd || !wnd || !::SetWindowSubclass(wnd, Proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
         return false;
-    m_hWnd = wnd;
+    m_wnd = wnd;
     return true;
 }
 
 void CSubclassWnd::UnsubclassWindow() {
-    if (!m_hWnd)
+    if (!m_wnd)
         return;
-    ::RemoveWindowSubclass(m_hWnd, Proc, kSubclassId);
-    m_hWnd = nullptr;
+    ::RemoveWindowSubclass(m_wnd, Proc, kSubclassId);
+    m_wnd = nullptr;
 }
 
 LRESULT CSubclassWnd::Default(UINT msg, WPARAM wp, LPARAM lp) {
-    return ::DefSubclassProc(m_hWnd, msg, wp, lp);
+    return ::DefSubclassProc(m_wnd, msg, wp, lp);
 }
 
 LRESULT CALLBACK CSubclassWnd::Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<CSubclassWnd*>(data);
     if (msg == WM_NCDESTROY) {
         // The control is going away: let go of it before the last message passes on.
-        self->m_hWnd = nullptr;
+        self->m_wnd = nullptr;
         ::RemoveWindowSubclass(wnd, Proc, kSubclassId);
         return ::DefSubclassProc(wnd, msg, wp, lp);
     }

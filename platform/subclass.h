@@ -15,13 +15,13 @@ public:
     bool SubclassDlgItem(int id, HWND dialog);
     bool SubclassWindow(HWND wnd);
     void UnsubclassWindow();
-    HWND GetSafeHwnd() const noexcept { return m_hWnd; }
+    HWND GetSafeHwnd() const noexcept { return m_wnd; }
 
 protected:
     virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) { return Default(msg, wp, lp); }
     LRESULT Default(UINT msg, WPARAM wp, LPARAM lp);
 
-    HWND m_hWnd = nullptr;
+    HWND m_wnd = nullptr;
 
 private:
     static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);

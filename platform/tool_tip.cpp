@@ -1,18 +1,20 @@
 #include "platform/tool_tip.h"
 
-#include "platform/gdi_scope.h"
+#include "platform/unique_handle.h"
 #include "platform/rect_win.h"
 
 #include <cstddef>
 
 namespace platform {
 
+// The records' colours are drawn as COLORREFs.
+static_assert(TipColour(1, 2, 3) == static_cast<int>(RGB(1, 2, 3)));
+static_assert(TipColour(255, 255, 255) == static_cast<int>(RGB(255, 255, 255)));
+
 namespace {
 
 // A tool record up to and including lParam (44 bytes in a 32-bit build): the fields this control uses.
 constexpr UINT kToolInfoSize = static_cast<UINT>(offsetof(TOOLINFOW, lParam) + sizeof(LPARAM));
-
-using UniqueRegion = UniqueAny<HRGN, detail::DeleteGdiObject>;
 
 int DisplayBitsPerPixel() {
     WindowDcScope screen(nullptr);
@@ -49,14 +51,14 @@ void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
 
 CToolTipCtrlEx::~CToolTipCtrlEx() {
     // The window goes with the object whose procedure it calls into.
-    if (HWND wnd = m_hWnd) {
+    if (HWND wnd = m_wnd) {
         UnsubclassWindow();
         ::DestroyWindow(wnd);
     }
 }
 
 bool CToolTipCtrlEx::Create(HWND owner, DWORD style) {
-    if (m_hWnd)
+    if (m_wnd)
         return false;
     HWND wnd =
         ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | style, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -78,16 +80,20 @@ bool CToolTipCtrlEx::Create(HWND owner, DWORD style) {
 }
 
 void CToolTipCtrlEx::Activate(bool active) {
-    if (m_hWnd)
-        ::SendMessageW(m_hWnd, TTM_ACTIVATE, active ? TRUE : FALSE, 0);
+    if (m_wnd)
+        ::SendMessageW(m_wnd, TTM_ACTIVATE, active ? TRUE : FALSE, 0);
 }
 
 void CToolTipCtrlEx::SetParams(const ToolTipParams& params) {
     m_params = params;
 }
 
+void CToolTipCtrlEx::SetStyledLook(const ToolTipParams& styled) {
+    m_styledLook = styled;
+}
+
 bool CToolTipCtrlEx::AddTool(HWND tool, const std::wstring& label) {
-    if (!m_hWnd || !tool)
+    if (!m_wnd || !tool)
         return false;
     TOOLINFOW info{};
     info.cbSize = kToolInfoSize;
@@ -95,19 +101,19 @@ bool CToolTipCtrlEx::AddTool(HWND tool, const std::wstring& label) {
     info.hwnd = ::GetParent(tool);
     info.uId = reinterpret_cast<UINT_PTR>(tool);
     info.lpszText = const_cast<wchar_t*>(label.c_str());
-    if (!::SendMessageW(m_hWnd, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)))
+    if (!::SendMessageW(m_wnd, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)))
         return false;
     m_tools.push_back({tool, label});
     return true;
 }
 
 void CToolTipCtrlEx::RelayEvent(const MSG& msg) {
-    if (m_hWnd)
-        ::SendMessageW(m_hWnd, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+    if (m_wnd)
+        ::SendMessageW(m_wnd, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
 }
 
 bool CToolTipCtrlEx::ReflectNotify(const NMHDR& header, LRESULT& result) {
-    if (!m_hWnd || header.hwndFrom != m_hWnd)
+    if (!m_wnd || header.hwndFrom != m_wnd)
         return false;
     switch (header.code) {
     case TTN_SHOW: return OnShow(header, result);
@@ -124,9 +130,9 @@ void CToolTipCtrlEx::SetTipDescription(const std::wstring& description) {
 // inside the work area of the pointer's monitor. The answer TRUE tells the control to keep that size and
 // place rather than its own.
 bool CToolTipCtrlEx::OnShow(const NMHDR& header, LRESULT& result) {
-    if (!m_hWnd || IsBalloon())
+    if (!m_wnd || IsBalloon())
         return false;
-    m_look = LookAtShow(m_params, DisplayBitsPerPixel(), HighContrastOn());
+    m_look = LookAtShow(m_params, m_styledLook, DisplayBitsPerPixel(), HighContrastOn());
     m_label = LabelOf(reinterpret_cast<HWND>(header.idFrom));
     const bool described = m_look.drawDescription && !m_description.empty();
     m_boldLabel = described && m_look.boldLabel;
@@ -140,7 +146,7 @@ bool CToolTipCtrlEx::OnShow(const NMHDR& header, LRESULT& result) {
     m_lines.clear();
     m_shownDescription = described ? m_description : std::wstring();
     {
-        WindowDcScope dc(m_hWnd);
+        WindowDcScope dc(m_wnd);
         if (!dc.get())
             return false;
         label = MeasureLabel(dc.get());
@@ -159,10 +165,10 @@ bool CToolTipCtrlEx::OnShow(const NMHDR& header, LRESULT& result) {
     const int below = ::GetSystemMetrics(SM_CYCURSOR) * 2 / 3;
     const Rect placed = PlaceTip(cursor.x, cursor.y, m_layout.size,
                                  Rect{work.left, work.top, work.right, work.bottom}, below);
-    ::SetWindowPos(m_hWnd, nullptr, placed.left, placed.top, placed.Width(), placed.Height(),
+    ::SetWindowPos(m_wnd, nullptr, placed.left, placed.top, placed.Width(), placed.Height(),
                    SWP_NOZORDER | SWP_NOACTIVATE);
     ApplyShape();
-    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    ::InvalidateRect(m_wnd, nullptr, FALSE);
     result = TRUE;
     return true;
 }
@@ -182,7 +188,7 @@ LRESULT CToolTipCtrlEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 bool CToolTipCtrlEx::IsBalloon() const {
-    return m_hWnd && (::GetWindowLongW(m_hWnd, GWL_STYLE) & TTS_BALLOON);
+    return m_wnd && (::GetWindowLongW(m_wnd, GWL_STYLE) & TTS_BALLOON);
 }
 
 // The status bar's font reads well at small sizes; the bold twin sets a label apart from its description.
@@ -240,7 +246,7 @@ Size CToolTipCtrlEx::MeasureDescription(HDC dc) {
 // region.
 void CToolTipCtrlEx::ApplyShape() {
     if (!m_look.roundedCorners) {
-        ::SetWindowRgn(m_hWnd, nullptr, TRUE);
+        ::SetWindowRgn(m_wnd, nullptr, TRUE);
         return;
     }
     UniqueRegion shape(::CreateRectRgn(0, 0, 0, 0));
@@ -250,12 +256,12 @@ void CToolTipCtrlEx::ApplyShape() {
             ::CombineRgn(shape.get(), shape.get(), part.get(), RGN_OR);
     }
     // Once set, the region belongs to the window.
-    if (shape && ::SetWindowRgn(m_hWnd, shape.get(), TRUE))
+    if (shape && ::SetWindowRgn(m_wnd, shape.get(), TRUE))
         (void)shape.release();
 }
 
 void CToolTipCtrlEx::OnPaint() {
-    PaintScope paint(m_hWnd);
+    PaintScope paint(m_wnd);
     Paint(paint.dc());
 }
 
@@ -267,7 +273,7 @@ void CToolTipCtrlEx::OnShowWindow(bool shown) {
 // Draws the whole tip into a bitmap first and copies it to the screen at once, so it never flickers.
 void CToolTipCtrlEx::Paint(HDC target) {
     RECT client{};
-    ::GetClientRect(m_hWnd, &client);
+    ::GetClientRect(m_wnd, &client);
     const Size size{client.right, client.bottom};
     if (!target || size.cx <= 0 || size.cy <= 0)
         return;
@@ -286,7 +292,7 @@ void CToolTipCtrlEx::DrawTip(HDC dc, Size size) {
     const TipColours colours =
         ResolveColours(m_look, ::GetSysColor(COLOR_INFOBK), ::GetSysColor(COLOR_INFOTEXT));
     FillBackground(dc, size, colours);
-    for (const Rect& piece : TipBorder(size, m_look.roundedCorners != 0))
+    for (const Rect& piece : TipBorder(size, m_look.roundedCorners))
         FillSolid(dc, ToRECT(piece), colours.border);
     if (m_look.drawIcon && m_layout.icon.Width() > 0)
         DrawTipIcon(dc, ToRECT(m_layout.icon));

@@ -24,6 +24,9 @@ public:
     bool Create(HWND owner, DWORD style = 0);
     void Activate(bool active);
     void SetParams(const ToolTipParams& params);
+    // The look a record that follows the display is shown in on a display that can carry it; the
+    // default record until set.
+    void SetStyledLook(const ToolTipParams& styled);
     // Registers a control (by its window) whose tip shows label.
     bool AddTool(HWND tool, const std::wstring& label);
     // Passes a queued message on to the control so it can show or hide tips.
@@ -38,7 +41,7 @@ protected:
     virtual bool OnShow(const NMHDR& header, LRESULT& result);
     virtual SIZE QueryIconSize() { return SIZE{0, 0}; }
     // Draws the icon of the tip being shown into rect; false when there is none.
-    virtual BOOL DrawTipIcon(HDC, const RECT&) { return FALSE; }
+    virtual bool DrawTipIcon(HDC, const RECT&) { return false; }
 
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
@@ -62,6 +65,7 @@ private:
 
     std::vector<Tool> m_tools;
     ToolTipParams m_params;
+    ToolTipParams m_styledLook;
     std::wstring m_description;
     UniqueFont m_font;     // the system's status font
     UniqueFont m_boldFont; // its bold twin, for a label over a description

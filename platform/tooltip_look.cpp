@@ -6,10 +6,6 @@ namespace platform {
 
 namespace {
 
-constexpr unsigned Rgb(unsigned r, unsigned g, unsigned b) noexcept {
-    return r | (g << 8) | (b << 16);
-}
-
 // The border is this wide on every side, inside the window.
 constexpr int kBorder = 1;
 
@@ -77,30 +73,14 @@ TextLine MakeLine(std::wstring_view text, const std::vector<int>& advances, std:
 
 } // namespace
 
-ToolTipParams PanelLook() noexcept {
-    ToolTipParams look;
-    look.visualManager = 1;
-    return look;
-}
-
-ToolTipParams StyledLook() noexcept {
-    ToolTipParams look;
-    look.drawSeparator = 0;
-    look.roundedCorners = 1;
-    look.fillColour = static_cast<int>(Rgb(255, 255, 255));
-    look.fillGradientColour = static_cast<int>(Rgb(206, 212, 225));
-    look.textColour = static_cast<int>(Rgb(76, 76, 76));
-    look.borderColour = static_cast<int>(Rgb(118, 118, 118));
-    return look;
-}
-
 // A palette display or a high-contrast scheme cannot carry the styled colours, so the plain system look
 // is used there.
-ToolTipParams LookAtShow(const ToolTipParams& own, int bitsPerPixel, bool highContrast) noexcept {
+ToolTipParams LookAtShow(const ToolTipParams& own, const ToolTipParams& styled, int bitsPerPixel,
+                         bool highContrast) noexcept {
     if (!own.visualManager)
         return own;
-    ToolTipParams look = (bitsPerPixel > 8 && !highContrast) ? StyledLook() : ToolTipParams{};
-    look.visualManager = 1;
+    ToolTipParams look = (bitsPerPixel > 8 && !highContrast) ? styled : ToolTipParams{};
+    look.visualManager = true;
     return look;
 }
 

@@ -11,16 +11,21 @@
 
 namespace platform {
 
+// A colour as the records hold it: 0x00BBGGRR.
+constexpr int TipColour(unsigned r, unsigned g, unsigned b) noexcept {
+    return static_cast<int>((r & 0xFFu) | ((g & 0xFFu) << 8) | ((b & 0xFFu) << 16));
+}
+
 // Colours are 0x00BBGGRR; -1 means the system's tooltip colour (background COLOR_INFOBK, text and
 // border COLOR_INFOTEXT).
 struct ToolTipParams {
-    int balloon = 0;             // drawn and sized by the system as a balloon
-    int drawIcon = 1;            // an icon column left of the text
-    int drawDescription = 1;     // a description under the label
-    int roundedCorners = 0;      // 4x4 rounded corners, margins 6 across and 4 down instead of 4 and 2
-    int boldLabel = 1;           // the label in bold when a description is shown
-    int drawSeparator = 1;       // a line between label and description
-    int visualManager = 0;       // the look is taken from the display at every show (StyledLook)
+    bool balloon = false;        // drawn and sized by the system as a balloon
+    bool drawIcon = true;        // an icon column left of the text
+    bool drawDescription = true; // a description under the label
+    bool roundedCorners = false; // 4x4 rounded corners, margins 6 across and 4 down instead of 4 and 2
+    bool boldLabel = true;       // the label in bold when a description is shown
+    bool drawSeparator = true;   // a line between label and description
+    bool visualManager = false;  // the look is taken from the display at every show (LookAtShow)
     int maxDescWidth = 200;      // width to which the description is wrapped
     int gradientAngle = -1;      // -1 means 90 (top to bottom)
     int fillColour = -1;         // background
@@ -29,14 +34,11 @@ struct ToolTipParams {
     int borderColour = -1;
 };
 
-// The operation panel's record: the default one, with the look taken from the display.
-ToolTipParams PanelLook() noexcept;
-// The program's styled look: rounded, no separator, white to blue-grey, grey text and border.
-ToolTipParams StyledLook() noexcept;
-// The record a tip is shown with. A record that takes its look from the display gets the styled look
-// on a display of more than 8 bits per pixel without high contrast and the default record otherwise;
-// either way it keeps asking the display. Any other record is used as it is.
-ToolTipParams LookAtShow(const ToolTipParams& own, int bitsPerPixel, bool highContrast) noexcept;
+// The record a tip is shown with. A record that takes its look from the display gets `styled` on a
+// display of more than 8 bits per pixel without high contrast and the default record otherwise; either
+// way it keeps asking the display. Any other record is used as it is.
+ToolTipParams LookAtShow(const ToolTipParams& own, const ToolTipParams& styled, int bitsPerPixel,
+                         bool highContrast) noexcept;
 
 // Colours of a tip with the system's ones filled in (0x00BBGGRR).
 struct TipColours {

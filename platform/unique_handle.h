@@ -1,43 +1,13 @@
 #pragma once
-// Owners for Win32 handles: one owner per handle, movable, never copied, closed exactly once.
+// Every owner of a Win32 handle, one `using` line each on the one owner template, and the scope guards that
+// undo what they did (a selected object put back, a window DC released, painting ended).
+
+#include "platform/unique_any.h"
 
 #include <windows.h>
-
-#include <utility>
+#include <uxtheme.h>
 
 namespace platform {
-
-// Owns a handle of type Handle and closes it with Close. Invalid is the value meaning "no handle".
-template <typename Handle, auto Close, Handle Invalid = Handle{}> class UniqueAny {
-public:
-    UniqueAny() = default;
-    explicit UniqueAny(Handle h) noexcept : m_h(h) {}
-    ~UniqueAny() { reset(); }
-
-    UniqueAny(const UniqueAny&) = delete;
-    UniqueAny& operator=(const UniqueAny&) = delete;
-    UniqueAny(UniqueAny&& other) noexcept : m_h(other.release()) {}
-    UniqueAny& operator=(UniqueAny&& other) noexcept {
-        if (this != &other)
-            reset(other.release());
-        return *this;
-    }
-
-    Handle get() const noexcept { return m_h; }
-    explicit operator bool() const noexcept { return m_h != Invalid; }
-
-    // Hands the handle over to the caller, who now closes it.
-    [[nodiscard]] Handle release() noexcept { return std::exchange(m_h, Invalid); }
-
-    void reset(Handle h = Invalid) noexcept {
-        Handle old = std::exchange(m_h, h);
-        if (old != Invalid)
-            Close(old);
-    }
-
-private:
-    Handle m_h = Invalid;
-};
 
 namespace detail {
 inline void DeleteGdiObject(HGDIOBJ h) noexcept {
@@ -52,13 +22,72 @@ inline void CloseKernelHandle(HANDLE h) noexcept {
 inline void FreeLocal(HLOCAL h) noexcept {
     ::LocalFree(h);
 }
+inline void CloseTheme(HTHEME h) noexcept {
+    ::CloseThemeData(h);
+}
+// CreateFile and its kin answer INVALID_HANDLE_VALUE, not null, for no file.
+struct InvalidHandleIsEmpty {
+    static HANDLE Value() noexcept { return INVALID_HANDLE_VALUE; }
+};
 } // namespace detail
 
 using UniqueBitmap = UniqueAny<HBITMAP, detail::DeleteGdiObject>;
 using UniqueBrush = UniqueAny<HBRUSH, detail::DeleteGdiObject>;
 using UniqueFont = UniqueAny<HFONT, detail::DeleteGdiObject>;
+using UniqueRegion = UniqueAny<HRGN, detail::DeleteGdiObject>;
 using UniqueDc = UniqueAny<HDC, detail::DeleteMemoryDc>; // from CreateCompatibleDC
-using UniqueHandle = UniqueAny<HANDLE, detail::CloseKernelHandle>;
+using UniqueTheme = UniqueAny<HTHEME, detail::CloseTheme>;
 using UniqueLocal = UniqueAny<HLOCAL, detail::FreeLocal>;
+// Kernel objects whose creation answers null on failure (events, processes, threads).
+using UniqueHandle = UniqueAny<HANDLE, detail::CloseKernelHandle>;
+// Files, whose opening answers INVALID_HANDLE_VALUE on failure.
+using UniqueFile = UniqueAny<HANDLE, detail::CloseKernelHandle, detail::InvalidHandleIsEmpty>;
+
+// Selects an object into a DC and selects the previous one back on scope exit.
+class SelectScope {
+public:
+    SelectScope(HDC dc, HGDIOBJ obj) noexcept : m_dc(dc), m_old(::SelectObject(dc, obj)) {}
+    ~SelectScope() {
+        if (m_old && m_old != HGDI_ERROR)
+            ::SelectObject(m_dc, m_old);
+    }
+    SelectScope(const SelectScope&) = delete;
+    SelectScope& operator=(const SelectScope&) = delete;
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_old;
+};
+
+// GetDC / ReleaseDC against the same window.
+class WindowDcScope {
+public:
+    explicit WindowDcScope(HWND wnd) noexcept : m_wnd(wnd), m_dc(::GetDC(wnd)) {}
+    ~WindowDcScope() {
+        if (m_dc)
+            ::ReleaseDC(m_wnd, m_dc);
+    }
+    WindowDcScope(const WindowDcScope&) = delete;
+    WindowDcScope& operator=(const WindowDcScope&) = delete;
+    HDC get() const noexcept { return m_dc; }
+
+private:
+    HWND m_wnd;
+    HDC m_dc;
+};
+
+// BeginPaint / EndPaint for one WM_PAINT.
+class PaintScope {
+public:
+    explicit PaintScope(HWND wnd) noexcept : m_wnd(wnd) { ::BeginPaint(wnd, &m_ps); }
+    ~PaintScope() { ::EndPaint(m_wnd, &m_ps); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC dc() const noexcept { return m_ps.hdc; }
+
+private:
+    HWND m_wnd;
+    PAINTSTRUCT m_ps{};
+};
 
 } // namespace platform

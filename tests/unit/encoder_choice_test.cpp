@@ -62,4 +62,17 @@ TEST(EncoderChoice, PathExtension) {
     EXPECT_EQ(panel::PathExtension(L".hidden"), L".hidden");
 }
 
+TEST(SaveTypes, FileFilterGivesTheTypesInOrder) {
+    const auto types =
+        panel::ParseFileFilter(L"BMP(*.bmp)|*.bmp|GIF(*.gif)|*.gif|JPG(*.jpg)|*.jpg|PNG(*.png)|*.png||");
+    ASSERT_EQ(types.size(), 4u);
+    EXPECT_EQ(types[0].first, L"BMP(*.bmp)");
+    EXPECT_EQ(types[0].second, L"*.bmp");
+    EXPECT_EQ(types[3].first, L"PNG(*.png)");
+    EXPECT_EQ(types[3].second, L"*.png");
+    EXPECT_TRUE(panel::ParseFileFilter(L"").empty());
+    EXPECT_TRUE(panel::ParseFileFilter(L"||").empty());
+    EXPECT_EQ(panel::ParseFileFilter(L"A|*.a|B").size(), 1u); // an unfinished pair is dropped
+}
+
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 TEST(FrameCaption, ShowsClientSize) {
@@ -35,6 +37,29 @@ TEST(FrameMenu, AboutCommandsAreTheWholeSixteen) {
     EXPECT_FALSE(frame::IsAboutCommand(0x0020));
     EXPECT_FALSE(frame::IsAboutCommand(0xF060)); // SC_CLOSE
     EXPECT_FALSE(frame::IsAboutCommand(0xF010)); // SC_MOVE
+}
+
+// The brush paints each uncovered pixel once and never one of the picture's, so nothing flickers.
+TEST(FrameBackground, BrushPaintsOnlyAroundThePicture) {
+    using platform::Rect;
+    struct Case {
+        const char* name;
+        int clientWidth, clientHeight, pictureWidth, pictureHeight;
+        std::vector<Rect> parts;
+    };
+    const Case cases[] = {
+        {"no picture", 300, 200, 0, 0, {{0, 0, 300, 200}}},
+        {"smaller picture", 300, 200, 100, 50, {{100, 0, 300, 200}, {0, 50, 100, 200}}},
+        {"same size", 300, 200, 300, 200, {}},
+        {"frame shrank below the picture", 300, 200, 400, 250, {}},
+        {"wider but lower", 300, 200, 400, 50, {{0, 50, 300, 200}}},
+        {"narrower but higher", 300, 200, 100, 250, {{100, 0, 300, 200}}},
+        {"minimised", 0, 0, 100, 50, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(frame::AroundPicture(c.clientWidth, c.clientHeight, c.pictureWidth, c.pictureHeight),
+                  c.parts)
+            << c.name;
 }
 
 } // namespace

@@ -34,10 +34,11 @@ TEST(GlassMode, CheckLabelSitsRightOfTheBoxCentredDown) {
     EXPECT_EQ(panel::CheckLabelRect(Rect{0, 0, 60, 10}, 40, 13), (Rect{16, 0, 56, 13}));
 }
 
+// The glow around the check box's label is the panel font's character height in points.
 TEST(GlassMode, GlowSizeIsTheFontHeightInPoints) {
-    EXPECT_EQ(panel::GlowSizeFor(-11, 96), 8); // 8-point panel font at 96 dpi: 11 * 72 / 96 = 8.25
-    EXPECT_EQ(panel::GlowSizeFor(-16, 144), 8);
-    EXPECT_EQ(panel::GlowSizeFor(-13, 96), 10); // 9.75 rounds up
+    EXPECT_EQ(panel::PixelsToPointsAt(11, 96), 8); // 8-point panel font at 96 dpi: 11 * 72 / 96 = 8.25
+    EXPECT_EQ(panel::PixelsToPointsAt(16, 144), 8);
+    EXPECT_EQ(panel::PixelsToPointsAt(13, 96), 10); // 9.75 rounds up
 }
 
 TEST(GlassMode, MulDivRoundsAsTheSystemDoes) {

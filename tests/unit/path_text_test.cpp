@@ -30,17 +30,4 @@ TEST(PathText, FileStemDropsFolderAndExtension) {
     EXPECT_EQ(platform::FileStem(L"C:\\x\\.hidden"), L".hidden");
 }
 
-TEST(PathText, FileFilterGivesTheTypesInOrder) {
-    const auto types =
-        platform::ParseFileFilter(L"BMP(*.bmp)|*.bmp|GIF(*.gif)|*.gif|JPG(*.jpg)|*.jpg|PNG(*.png)|*.png||");
-    ASSERT_EQ(types.size(), 4u);
-    EXPECT_EQ(types[0].first, L"BMP(*.bmp)");
-    EXPECT_EQ(types[0].second, L"*.bmp");
-    EXPECT_EQ(types[3].first, L"PNG(*.png)");
-    EXPECT_EQ(types[3].second, L"*.png");
-    EXPECT_TRUE(platform::ParseFileFilter(L"").empty());
-    EXPECT_TRUE(platform::ParseFileFilter(L"||").empty());
-    EXPECT_EQ(platform::ParseFileFilter(L"A|*.a|B").size(), 1u); // an unfinished pair is dropped
-}
-
 } // namespace

@@ -65,11 +65,11 @@ TEST(TipTable, RelaysKeysMovesAndSingleClicksOnly) {
 // ---------------------------------------------------------------- look
 
 TEST(TipLook, PanelRecordFollowsTheDisplay) {
-    const ToolTipParams panel = platform::PanelLook();
-    EXPECT_EQ(panel.visualManager, 1);
-    EXPECT_EQ(panel.drawSeparator, 1);
-    EXPECT_EQ(panel.roundedCorners, 0);
-    EXPECT_EQ(panel.maxDescWidth, 200);
+    const ToolTipParams record = panel::PanelLook();
+    EXPECT_EQ(record.visualManager, 1);
+    EXPECT_EQ(record.drawSeparator, 1);
+    EXPECT_EQ(record.roundedCorners, 0);
+    EXPECT_EQ(record.maxDescWidth, 200);
 
     struct Case {
         int bitsPerPixel;
@@ -80,7 +80,8 @@ TEST(TipLook, PanelRecordFollowsTheDisplay) {
                           {4, false, false}, {32, true, false}, {8, true, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.bitsPerPixel) + (c.highContrast ? " high contrast" : ""));
-        const ToolTipParams look = platform::LookAtShow(panel, c.bitsPerPixel, c.highContrast);
+        const ToolTipParams look =
+            platform::LookAtShow(record, panel::StyledLook(), c.bitsPerPixel, c.highContrast);
         EXPECT_EQ(look.visualManager, 1); // the next show asks the display again
         EXPECT_EQ(look.roundedCorners, c.styled ? 1 : 0);
         EXPECT_EQ(look.drawSeparator, c.styled ? 0 : 1);
@@ -101,7 +102,7 @@ TEST(TipLook, OwnRecordIsKeptWhenNotFollowingTheDisplay) {
     own.maxDescWidth = 120;
     own.textColour = 0x123456;
     for (int bpp : {8, 32}) {
-        const ToolTipParams look = platform::LookAtShow(own, bpp, false);
+        const ToolTipParams look = platform::LookAtShow(own, panel::StyledLook(), bpp, false);
         EXPECT_EQ(look.visualManager, 0);
         EXPECT_EQ(look.roundedCorners, 0);
         EXPECT_EQ(look.maxDescWidth, 120);
@@ -118,7 +119,7 @@ TEST(TipLook, SystemColoursFillTheUnsetOnes) {
     EXPECT_EQ(plain.text, infoText);
     EXPECT_EQ(plain.border, infoText);
 
-    const platform::TipColours styled = platform::ResolveColours(platform::StyledLook(), infoBk, infoText);
+    const platform::TipColours styled = platform::ResolveColours(panel::StyledLook(), infoBk, infoText);
     EXPECT_EQ(styled.fill, 0xFFFFFFu);
     EXPECT_TRUE(styled.gradient);
     EXPECT_EQ(styled.fillGradient, 0xE1D4CEu);
@@ -244,13 +245,13 @@ TEST(TipLayout, PartsSitInTheirPlaces) {
         ToolTipParams look;
         Size icon, label, description;
     };
-    ToolTipParams noIcon = platform::StyledLook();
+    ToolTipParams noIcon = panel::StyledLook();
     noIcon.drawIcon = 0;
     const Case cases[] = {
-        {"styled", platform::StyledLook(), {32, 32}, {90, 13}, {190, 26}},
+        {"styled", panel::StyledLook(), {32, 32}, {90, 13}, {190, 26}},
         {"plain", ToolTipParams{}, {32, 32}, {90, 13}, {190, 26}},
-        {"label wider than description", platform::StyledLook(), {32, 32}, {150, 13}, {60, 13}},
-        {"label alone", platform::StyledLook(), {32, 32}, {90, 13}, {0, 0}},
+        {"label wider than description", panel::StyledLook(), {32, 32}, {150, 13}, {60, 13}},
+        {"label alone", panel::StyledLook(), {32, 32}, {90, 13}, {0, 0}},
         {"no icon column", noIcon, {0, 0}, {90, 13}, {190, 26}},
     };
     for (const Case& c : cases) {
@@ -290,7 +291,7 @@ TEST(TipLayout, PartsSitInTheirPlaces) {
 
 TEST(TipLayout, RoundedTipsHaveWiderMargins) {
     const Size icon{32, 32}, label{80, 13}, description{150, 26};
-    const auto styled = platform::LayoutTip(platform::StyledLook(), icon, label, description);
+    const auto styled = platform::LayoutTip(panel::StyledLook(), icon, label, description);
     const auto plain = platform::LayoutTip(ToolTipParams{}, icon, label, description);
     EXPECT_EQ(styled.icon, (Rect{7, 5, 39, 37}));
     EXPECT_EQ(plain.icon, (Rect{5, 3, 37, 35}));
@@ -301,7 +302,7 @@ TEST(TipLayout, RoundedTipsHaveWiderMargins) {
 }
 
 TEST(TipLayout, ShortTextIsCentredBesideTheIcon) {
-    const auto t = platform::LayoutTip(platform::StyledLook(), {32, 32}, {40, 13}, {0, 0});
+    const auto t = platform::LayoutTip(panel::StyledLook(), {32, 32}, {40, 13}, {0, 0});
     EXPECT_EQ(t.size.cy, 5 + 32 + 5);
     EXPECT_EQ(t.label.top - t.icon.top, (32 - 13) / 2);
 }

@@ -2,6 +2,8 @@
 // user sees. `vantrel_e2e.exe CASE` runs one case, `--list` names them, `--shots DIR` saves screenshots.
 #include "e2e_util.h"
 
+#include "res/version.h"
+
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
@@ -12,7 +14,8 @@ namespace {
 
 const wchar_t kBanner[] = L"********** Start Vantrel DEBUG MODE  *******";
 const wchar_t kDebugOn[] = L"DEBUG_MODE ON";
-const wchar_t kVersionText[] = L"Vantrel Ver.:1-0-1-105";
+// The About box shows the version with hyphens: "Vantrel Ver.:1-0-1-105".
+const wchar_t kVersionText[] = L"Vantrel Ver.:" VANTREL_VERSION_JOINED("-");
 const char kStdoutLine[] = "DEBUGMODE ON";
 constexpr int kAboutTextId = 1000;
 constexpr WPARAM kAboutCommand = 0x0010;

@@ -4,18 +4,17 @@
 //
 //   bench_capture_baseline.exe X Y WIDTH HEIGHT
 //
-// It has one hidden top-level window (class VantrelBenchCaptureBaseline). WM_COMMAND 1002 copies the
-// rectangle and keeps the bitmap, answering 1 on success and 0 on failure; 1003 lets the bitmap go;
+// It has one hidden top-level window (class VantrelBenchCaptureBaseline). WM_COMMAND IDC_CAPTURE copies
+// the rectangle and keeps the bitmap, answering 1 on success and 0 on failure; IDC_CLEAR lets the bitmap go;
 // WM_CLOSE ends the program.
 #include "capture_blit.h"
+#include "res/resource.h"
 
 #include <cwchar>
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"VantrelBenchCaptureBaseline";
-constexpr WORD kCaptureId = 1002;
-constexpr WORD kClearId = 1003;
 
 RECT g_area{};
 HBITMAP g_held = nullptr;
@@ -29,7 +28,7 @@ void LetGo() {
 LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_COMMAND:
-        if (LOWORD(wp) == kCaptureId) {
+        if (LOWORD(wp) == IDC_CAPTURE) {
             LetGo();
             LARGE_INTEGER frequency, before, after;
             ::QueryPerformanceFrequency(&frequency);
@@ -43,7 +42,7 @@ LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
             const LONGLONG us = (after.QuadPart - before.QuadPart) * 1000000 / frequency.QuadPart;
             return static_cast<LRESULT>(us > 0 ? us : 1);
         }
-        if (LOWORD(wp) == kClearId) {
+        if (LOWORD(wp) == IDC_CLEAR) {
             LetGo();
             return 1;
         }

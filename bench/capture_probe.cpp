@@ -5,9 +5,9 @@
 // (Windows paths, or paths relative to this probe's folder.) vantrel.exe is started and its frame sized
 // so that the client area, the region Capture copies, is exactly 1920x1080 and lies wholly on the
 // screen. BASELINE_EXE (bench_capture_baseline.exe) is then started with that rectangle: on WM_COMMAND
-// 1002 it copies the same rectangle of the screen into a compatible bitmap and keeps it, and nothing
-// more. Both are driven the same way: WM_COMMAND 1002 sent with SendMessageTimeoutW and timed with
-// QueryPerformanceCounter from the send until it returns, then WM_COMMAND 1003 (Clear; not timed).
+// IDC_CAPTURE it copies the same rectangle of the screen into a compatible bitmap and keeps it, and nothing
+// more. Both are driven the same way: WM_COMMAND IDC_CAPTURE sent with SendMessageTimeoutW and timed with
+// QueryPerformanceCounter from the send until it returns, then WM_COMMAND IDC_CLEAR (not timed).
 // vantrel's Capture waits 200 ms with its windows hidden before it copies, by design; that wait is
 // taken off its times, so what is compared is the work Capture does beyond its wait (hiding the frame
 // and the panel, copying, switching the frame to the picture look, showing both again and painting
@@ -23,6 +23,7 @@
 // close by itself, 2 on bad arguments.
 #include "bench_util.h"
 #include "capture_blit.h"
+#include "res/resource.h"
 
 #include <psapi.h>
 
@@ -47,8 +48,6 @@ constexpr DWORD kPauseMs = 200;         // after every capture and Clear: the sc
 constexpr DWORD kStartDeadlineMs = 30000;
 constexpr UINT kCommandTimeoutMs = 10000; // one Capture or Clear may take this long
 constexpr DWORD kExitDeadlineMs = 10000;
-constexpr WORD kCaptureId = 1002;
-constexpr WORD kClearId = 1003;
 constexpr double kTargetRatio = 1.5;
 constexpr wchar_t kBaselineClass[] = L"VantrelBenchCaptureBaseline";
 
@@ -372,7 +371,7 @@ bool Bench::SetUp() {
         !m_vantrel.WaitForWindows(
             [](const Windows& w) { return w.frame && w.panel && ::IsWindowVisible(w.panel); }, m_vw, error))
         return Fail("vantrel: " + error);
-    m_captureButton = ::GetDlgItem(m_vw.panel, kCaptureId);
+    m_captureButton = ::GetDlgItem(m_vw.panel, IDC_CAPTURE);
     if (!SizeFrame())
         return false;
     m_origin = POINT{0, 0};
@@ -406,7 +405,7 @@ bool Bench::VantrelCapture(bool record) {
     double ms = 0;
     DWORD_PTR answer = 0;
     std::string error;
-    if (!TimedCommand(m_vw.panel, kCaptureId, m_captureButton, ms, answer, error))
+    if (!TimedCommand(m_vw.panel, IDC_CAPTURE, m_captureButton, ms, answer, error))
         return Fail("vantrel Capture: " + error);
     // The picture look: the frame is opaque (no longer layered) and both windows are back.
     const LONG exStyle = ::GetWindowLongW(m_vw.frame, GWL_EXSTYLE);
@@ -416,7 +415,7 @@ bool Bench::VantrelCapture(bool record) {
     const Memory held = ReadMemory(m_vantrel.handle());
 
     double clearMs = 0;
-    if (!TimedCommand(m_vw.panel, kClearId, ::GetDlgItem(m_vw.panel, kClearId), clearMs, answer, error))
+    if (!TimedCommand(m_vw.panel, IDC_CLEAR, ::GetDlgItem(m_vw.panel, IDC_CLEAR), clearMs, answer, error))
         return Fail("vantrel Clear: " + error);
     if (!(::GetWindowLongW(m_vw.frame, GWL_EXSTYLE) & WS_EX_LAYERED))
         return Fail("vantrel Clear returned with the frame still opaque");
@@ -435,7 +434,7 @@ bool Bench::BaselineCapture(bool record) {
     double ms = 0;
     DWORD_PTR answer = 0;
     std::string error;
-    if (!TimedCommand(m_baselineWnd, kCaptureId, nullptr, ms, answer, error))
+    if (!TimedCommand(m_baselineWnd, IDC_CAPTURE, nullptr, ms, answer, error))
         return Fail("baseline capture: " + error);
     if (answer == 0)
         return Fail("baseline capture: the copy failed");
@@ -443,7 +442,7 @@ bool Bench::BaselineCapture(bool record) {
     Pause(m_sleeps);
     const Memory held = ReadMemory(m_baseline.handle());
     double clearMs = 0;
-    if (!TimedCommand(m_baselineWnd, kClearId, nullptr, clearMs, answer, error))
+    if (!TimedCommand(m_baselineWnd, IDC_CLEAR, nullptr, clearMs, answer, error))
         return Fail("baseline clear: " + error);
     Pause(m_sleeps);
     if (record) {
@@ -540,10 +539,10 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
 
-    std::printf("capture: WM_COMMAND 1002 sent and timed until it returns; vantrel's designed %.0f ms wait\n"
+    std::printf("capture: WM_COMMAND %d sent and timed until it returns; vantrel's designed %.0f ms wait\n"
                 "taken off its times; %d rounds of vantrel, baseline, in-probe copy after one warm-up;\n"
                 "memory read %lu ms after each capture and each Clear\n",
-                kDesignedWaitMs, runs, static_cast<unsigned long>(kPauseMs));
+                IDC_CAPTURE, kDesignedWaitMs, runs, static_cast<unsigned long>(kPauseMs));
     std::fflush(stdout);
     Bench bench(paths[0], paths[1]);
     if (!bench.SetUp()) {

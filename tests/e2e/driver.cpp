@@ -2,6 +2,7 @@
 // user sees. `vantrel_e2e.exe CASE` runs one case, `--list` names them, `--shots DIR` saves screenshots.
 #include "e2e_util.h"
 
+#include "res/resource.h"
 #include "res/version.h"
 
 #include <algorithm>
@@ -17,9 +18,8 @@ const wchar_t kDebugOn[] = L"DEBUG_MODE ON";
 // The About box shows the version with hyphens: "Vantrel Ver.:1-0-1-105".
 const wchar_t kVersionText[] = L"Vantrel Ver.:" VANTREL_VERSION_JOINED("-");
 const char kStdoutLine[] = "DEBUGMODE ON";
-constexpr int kAboutTextId = 1000;
-constexpr WPARAM kAboutCommand = 0x0010;
-constexpr WPARAM kAboutCommandAlt = 0x001F;
+// The last window-menu command that opens the About box.
+constexpr WPARAM kAboutCommandLast = IDM_ABOUTBOX | 0x000F;
 constexpr COLORREF kKeyColour = RGB(1, 0, 0);
 
 LaunchOptions vantrel(const std::wstring& arguments = L"") {
@@ -111,10 +111,10 @@ std::wstring aboutText(const Process& p, HWND frame, WPARAM command, const wchar
     expectEq(step + ": class", L"#32770", className(about));
     expectEq(step + ": caption", kAboutCaption, windowText(about));
     expectCentred("about", about, centre(windowRect(frame)));
-    std::wstring text = windowText(dlgItem(about, kAboutTextId, step));
+    std::wstring text = windowText(dlgItem(about, IDC_VERSION, step));
     sayKey("about_text", quoted(text));
     if (expectedText)
-        expectEq(step + ": text of control " + std::to_string(kAboutTextId), expectedText, text);
+        expectEq(step + ": text of control " + std::to_string(IDC_VERSION), expectedText, text);
     check(sendMessageTimeout(dlgItem(about, IDOK, step), BM_CLICK, 0, 0),
           step + ": BM_CLICK on OK timed out");
     check(waitFor([&] { return !IsWindow(about); }, 5000), step + ": the About box is still open after OK");
@@ -512,8 +512,8 @@ void caseKeysEndProgram() {
 void caseAboutBox() {
     Process p(vantrel());
     HWND frame = waitForFrame(p);
-    expectAbout(p, frame, kAboutCommand, kVersionText, "first opening");
-    expectAbout(p, frame, kAboutCommandAlt, kVersionText, "second opening");
+    expectAbout(p, frame, IDM_ABOUTBOX, kVersionText, "first opening");
+    expectAbout(p, frame, kAboutCommandLast, kVersionText, "second opening");
     closeOrFail(p, "");
     expectEq("exit code", 0, p.exitCode());
 }
@@ -668,7 +668,7 @@ int shotsMode(const std::wstring& dirArg) {
         check(saveScreenBmp(frameShot), "could not write " + narrow(frameShot));
         sayKey("shot", frameShot);
         std::vector<HWND> before = topLevelWindows(p.pid(), L"#32770", false);
-        check(PostMessageW(frame, WM_SYSCOMMAND, kAboutCommand, 0), "PostMessage(WM_SYSCOMMAND) failed");
+        check(PostMessageW(frame, WM_SYSCOMMAND, IDM_ABOUTBOX, 0), "PostMessage(WM_SYSCOMMAND) failed");
         HWND about = waitForNewWindow(p, before, 10000);
         check(about != nullptr, "no About box appeared");
         Sleep(800);

@@ -6,6 +6,7 @@
 #include "e2e_util.h"
 
 #include "dwm_standin/standin_protocol.h"
+#include "res/resource.h"
 
 #include <commctrl.h>
 
@@ -18,14 +19,9 @@ using namespace e2e;
 
 namespace {
 
-constexpr int kClear = 1003;
-constexpr int kCapture = 1002;
-constexpr int kCopy = 1004;
-constexpr int kSave = 1005;
-constexpr int kRightPos = 1006;
 // The panel's controls: Clear, Capture, Copy, Save and the Right Pos check box.
-const int kControls[] = {kClear, kCapture, kCopy, kSave, kRightPos};
-const int kPushButtons[] = {kClear, kCapture, kCopy, kSave};
+const int kControls[] = {IDC_CLEAR, IDC_CAPTURE, IDC_COPY, IDC_SAVE, IDC_RIGHTPOS};
+const int kPushButtons[] = {IDC_CLEAR, IDC_CAPTURE, IDC_COPY, IDC_SAVE};
 constexpr UINT kCompositionChanged = 0x031E;
 constexpr UINT_PTR kOurSubclassId = 0x56414E;
 // A push button's face is opaque inside a band this wide along its edges.
@@ -374,7 +370,7 @@ void expectButtonDrawn(const PanelView& v, int id, const std::string& when) {
 // The check box's label over the black background: light halo pixels, and dark text pixels next to them.
 void expectGlowingLabel(const PanelView& v, const std::string& when) {
     // Only right of the box glyph, whose light square and dark tick would pass for a label too.
-    RECT box = v.control(kRightPos);
+    RECT box = v.control(IDC_RIGHTPOS);
     box.left += GetSystemMetrics(SM_CXMENUCHECK) + 1;
     auto at = [&](int x, int y) { return luminance(v.screen.at(x, y)); };
     long halo = 0, textInHalo = 0;
@@ -464,7 +460,7 @@ void expectAlpha(const App& app, const GlassCopy& copy, const PanelView& v, cons
                                    std::to_string(id) + " are not opaque, first at " + first);
     }
     // The label's glow fades out: partly transparent pixels around it (glass shows through the rest).
-    const RECT box = v.control(kRightPos);
+    const RECT box = v.control(IDC_RIGHTPOS);
     long clear = 0, partial = 0, opaque = 0;
     for (int y = box.top; y < box.bottom; ++y)
         for (int x = box.left; x < box.right; ++x) {

@@ -3,6 +3,8 @@
 // ImageMagick against the picture captured, and the refusals and failures that write nothing.
 #include "e2e_util.h"
 
+#include "res/resource.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -14,8 +16,6 @@ using namespace e2e;
 
 namespace {
 
-constexpr int kCapture = 1002;
-constexpr int kSave = 1005;
 // Controls of the save dialogs.
 constexpr int kFileNameEdit = 0x480;  // new-style dialog
 constexpr int kFileNameCombo = 0x47C; // classic dialog: a ComboBoxEx whose edit takes the name
@@ -43,7 +43,7 @@ struct Captured {
     explicit Captured(const std::wstring& exe = vantrelPath()) : app(exe), pattern(placeFrame(app), 1) {
         client = clientRectOnScreen(app.frame);
         sayKey("client", rectText(client));
-        app.run(kCapture);
+        app.run(IDC_CAPTURE);
         waitCaptured(app);
         pattern.setVariant(2);
     }
@@ -88,7 +88,7 @@ std::vector<HWND> otherWindows(const App& app) {
 
 // Presses Save and waits for the save dialog, which must be of the given style.
 SaveDialog openSaveDialog(const App& app, Style expected) {
-    app.post(kSave);
+    app.post(IDC_SAVE);
     SaveDialog dialog;
     waitFor([&] {
         for (HWND w : otherWindows(app)) {

@@ -6,6 +6,8 @@
 // leaves its output and exit code in files of a temporary folder.
 #include "e2e_util.h"
 
+#include "res/resource.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
@@ -14,9 +16,6 @@
 using namespace e2e;
 
 namespace {
-
-constexpr int kCapture = 1002;
-constexpr int kCopy = 1004;
 
 // ---------------------------------------------------------------- native tools
 
@@ -425,11 +424,11 @@ void caseClipboardImage() {
     const RECT client = clientRectOnScreen(app.frame);
     sayKey("client", rectText(client));
     auto captured = [&](int x, int y) { return pattern.colourAt(x, y, 1); };
-    app.run(kCapture);
+    app.run(IDC_CAPTURE);
     check(waitFor([&] { return IsWindowVisible(app.frame) && IsWindowVisible(app.panel); }),
           "the windows did not come back after Capture");
     pattern.setVariant(2);
-    app.run(kCopy);
+    app.run(IDC_COPY);
     expectXClipboardPicture(client, captured, "first_copy");
 
     putClipboardText(L"not a picture");
@@ -442,7 +441,7 @@ void caseClipboardImage() {
               5000, 100),
           "X11's clipboard still offers image/bmp after the driver put text there; targets: " +
               quotedBytes(targets));
-    app.run(kCopy);
+    app.run(IDC_COPY);
     expectXClipboardPicture(client, captured, "second_copy");
 }
 

@@ -2,7 +2,14 @@
 // record has been rewritten: a record that is missing or unusable gives the name alone, a ProductVersion is
 // reshaped and cut, a failed lookup is tried again at the next opening and a successful one is kept (the
 // record is changed inside the running image for that).
-#include "e2e_util.h"
+#include "tests/e2e/case_registry.h"
+#include "tests/e2e/files.h"
+#include "tests/e2e/processes.h"
+#include "tests/e2e/report.h"
+#include "tests/e2e/wait.h"
+#include "tests/e2e/window_lookup.h"
+#include "tests/support/paths.h"
+#include "tests/support/text.h"
 
 #include "res/resource.h"
 
@@ -12,6 +19,7 @@
 #include <cstring>
 
 using namespace e2e;
+using namespace support;
 
 namespace {
 

@@ -1,6 +1,15 @@
 // End-to-end cases of the operation panel: docking beside the frame, the capture cycle (Capture, Clear, Copy,
 // Save's refusal, command 1001), the picture shown by pixels, the clipboard, and memory over many cycles.
-#include "e2e_util.h"
+#include "tests/e2e/app.h"
+#include "tests/e2e/case_registry.h"
+#include "tests/e2e/input.h"
+#include "tests/e2e/processes.h"
+#include "tests/e2e/report.h"
+#include "tests/e2e/screen.h"
+#include "tests/e2e/wait.h"
+#include "tests/e2e/window_lookup.h"
+#include "tests/support/dib.h"
+#include "tests/support/handle.h"
 
 #include "res/resource.h"
 
@@ -9,6 +18,7 @@
 #include <algorithm>
 
 using namespace e2e;
+using namespace support;
 
 namespace {
 

@@ -1,7 +1,17 @@
 // End-to-end cases of Save: the system's save dialog driven as a user would (the new-style dialog, and the
 // classic one on a copy of the program that Wine tells it runs on an older system), the files checked with
 // ImageMagick against the picture captured, and the refusals and failures that write nothing.
-#include "e2e_util.h"
+#include "tests/e2e/app.h"
+#include "tests/e2e/case_registry.h"
+#include "tests/e2e/files.h"
+#include "tests/e2e/report.h"
+#include "tests/e2e/screen.h"
+#include "tests/e2e/unix_tools.h"
+#include "tests/e2e/wait.h"
+#include "tests/e2e/window_lookup.h"
+#include "tests/support/handle.h"
+#include "tests/support/paths.h"
+#include "tests/support/text.h"
 
 #include "res/resource.h"
 
@@ -13,6 +23,7 @@
 #include <optional>
 
 using namespace e2e;
+using namespace support;
 
 namespace {
 

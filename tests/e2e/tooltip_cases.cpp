@@ -2,7 +2,15 @@
 // tip that appears is checked on the screen: its rounded shape, gradient and border, the control's icon
 // blended at its own size, the label and the description as wrapped, drawn in their fonts, and its place by
 // the pointer.
-#include "e2e_util.h"
+#include "tests/e2e/app.h"
+#include "tests/e2e/case_registry.h"
+#include "tests/e2e/files.h"
+#include "tests/e2e/input.h"
+#include "tests/e2e/report.h"
+#include "tests/e2e/screen.h"
+#include "tests/e2e/wait.h"
+#include "tests/e2e/window_lookup.h"
+#include "tests/support/dib.h"
 
 #include "platform/tooltip_look.h"
 #include "res/resource.h"
@@ -13,6 +21,7 @@
 #include <map>
 
 using namespace e2e;
+using namespace support;
 
 namespace {
 

@@ -4,7 +4,15 @@
 // (xdotool, xclip) itself: Wine starts a Unix program given its drive path (Z:\bin\sh), but gives back
 // no process handle and does not carry a pipe's data, so each tool runs from a small shell script that
 // leaves its output and exit code in files of a temporary folder.
-#include "e2e_util.h"
+#include "tests/e2e/app.h"
+#include "tests/e2e/case_registry.h"
+#include "tests/e2e/input.h"
+#include "tests/e2e/report.h"
+#include "tests/e2e/screen.h"
+#include "tests/e2e/unix_tools.h"
+#include "tests/e2e/wait.h"
+#include "tests/e2e/window_lookup.h"
+#include "tests/support/stopwatch.h"
 
 #include "res/resource.h"
 
@@ -14,6 +22,7 @@
 #include <cstring>
 
 using namespace e2e;
+using namespace support;
 
 namespace {
 

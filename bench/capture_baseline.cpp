@@ -9,6 +9,7 @@
 // WM_CLOSE ends the program.
 #include "capture_blit.h"
 #include "res/resource.h"
+#include "tests/support/stopwatch.h"
 
 #include <cwchar>
 
@@ -30,16 +31,13 @@ LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
         if (LOWORD(wp) == IDC_CAPTURE) {
             LetGo();
-            LARGE_INTEGER frequency, before, after;
-            ::QueryPerformanceFrequency(&frequency);
-            ::QueryPerformanceCounter(&before);
+            const support::Stopwatch copying;
             g_held = bench::CopyScreenArea(g_area.left, g_area.top, g_area.right - g_area.left,
                                            g_area.bottom - g_area.top);
-            ::QueryPerformanceCounter(&after);
+            const LONGLONG us = static_cast<LONGLONG>(copying.seconds() * 1e6);
             if (!g_held)
                 return 0;
             // The copy's own time in microseconds, at least 1.
-            const LONGLONG us = (after.QuadPart - before.QuadPart) * 1000000 / frequency.QuadPart;
             return static_cast<LRESULT>(us > 0 ? us : 1);
         }
         if (LOWORD(wp) == IDC_CLEAR) {

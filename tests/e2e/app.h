@@ -11,7 +11,7 @@
 
 namespace e2e {
 
-// vantrel.exe beside the driver, started with the given command line arguments.
+// What starts vantrel.exe beside the driver with the given command line arguments.
 support::LaunchOptions vantrel(const std::wstring& arguments = L"");
 // Ends the process properly (Process::closeProperly) or fails the case; `row` starts the message.
 void closeOrFail(Process& p, const std::string& row);

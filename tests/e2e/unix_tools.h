@@ -7,6 +7,7 @@ namespace e2e {
 
 // The Unix path Wine maps a Windows path to; skips the case when not running under Wine.
 std::string unixPath(const std::wstring& windowsPath);
+
 struct UnixResult {
     int exitCode = -1;
     std::string out, err;

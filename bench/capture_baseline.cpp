@@ -4,18 +4,18 @@
 //
 //   bench_capture_baseline.exe X Y WIDTH HEIGHT
 //
-// It has one hidden top-level window (class VantrelBenchCaptureBaseline). WM_COMMAND 1002 copies the
-// rectangle and keeps the bitmap, answering 1 on success and 0 on failure; 1003 lets the bitmap go;
+// It has one hidden top-level window (class VantrelBenchCaptureBaseline). WM_COMMAND IDC_CAPTURE copies
+// the rectangle and keeps the bitmap, answering 1 on success and 0 on failure; IDC_CLEAR lets the bitmap go;
 // WM_CLOSE ends the program.
 #include "capture_blit.h"
+#include "res/resource.h"
+#include "tests/support/stopwatch.h"
 
 #include <cwchar>
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"VantrelBenchCaptureBaseline";
-constexpr WORD kCaptureId = 1002;
-constexpr WORD kClearId = 1003;
 
 RECT g_area{};
 HBITMAP g_held = nullptr;
@@ -29,21 +29,18 @@ void LetGo() {
 LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_COMMAND:
-        if (LOWORD(wp) == kCaptureId) {
+        if (LOWORD(wp) == IDC_CAPTURE) {
             LetGo();
-            LARGE_INTEGER frequency, before, after;
-            ::QueryPerformanceFrequency(&frequency);
-            ::QueryPerformanceCounter(&before);
+            const support::Stopwatch copying;
             g_held = bench::CopyScreenArea(g_area.left, g_area.top, g_area.right - g_area.left,
                                            g_area.bottom - g_area.top);
-            ::QueryPerformanceCounter(&after);
+            const LONGLONG us = static_cast<LONGLONG>(copying.seconds() * 1e6);
             if (!g_held)
                 return 0;
             // The copy's own time in microseconds, at least 1.
-            const LONGLONG us = (after.QuadPart - before.QuadPart) * 1000000 / frequency.QuadPart;
             return static_cast<LRESULT>(us > 0 ? us : 1);
         }
-        if (LOWORD(wp) == kClearId) {
+        if (LOWORD(wp) == IDC_CLEAR) {
             LetGo();
             return 1;
         }

@@ -5,9 +5,9 @@
 // (Windows paths, or paths relative to this probe's folder.) vantrel.exe is started and its frame sized
 // so that the client area, the region Capture copies, is exactly 1920x1080 and lies wholly on the
 // screen. BASELINE_EXE (bench_capture_baseline.exe) is then started with that rectangle: on WM_COMMAND
-// 1002 it copies the same rectangle of the screen into a compatible bitmap and keeps it, and nothing
-// more. Both are driven the same way: WM_COMMAND 1002 sent with SendMessageTimeoutW and timed with
-// QueryPerformanceCounter from the send until it returns, then WM_COMMAND 1003 (Clear; not timed).
+// IDC_CAPTURE it copies the same rectangle of the screen into a compatible bitmap and keeps it, and nothing
+// more. Both are driven the same way: WM_COMMAND IDC_CAPTURE sent with SendMessageTimeoutW and timed with
+// QueryPerformanceCounter from the send until it returns, then WM_COMMAND IDC_CLEAR (not timed).
 // vantrel's Capture waits 200 ms with its windows hidden before it copies, by design; that wait is
 // taken off its times, so what is compared is the work Capture does beyond its wait (hiding the frame
 // and the panel, copying, switching the frame to the picture look, showing both again and painting
@@ -21,8 +21,13 @@
 // Prints medians, minimum and maximum, the ratio of the medians (vantrel/baseline) against the target
 // and the memory figures. Exits with 1 when something could not be measured or a program did not
 // close by itself, 2 on bad arguments.
-#include "bench_util.h"
 #include "capture_blit.h"
+#include "res/resource.h"
+#include "tests/support/launch.h"
+#include "tests/support/median.h"
+#include "tests/support/paths.h"
+#include "tests/support/stopwatch.h"
+#include "tests/support/text.h"
 
 #include <psapi.h>
 
@@ -36,7 +41,7 @@
 
 namespace {
 
-using namespace bench;
+using namespace support;
 
 constexpr int kClientWidth = 1920;
 constexpr int kClientHeight = 1080;
@@ -47,38 +52,8 @@ constexpr DWORD kPauseMs = 200;         // after every capture and Clear: the sc
 constexpr DWORD kStartDeadlineMs = 30000;
 constexpr UINT kCommandTimeoutMs = 10000; // one Capture or Clear may take this long
 constexpr DWORD kExitDeadlineMs = 10000;
-constexpr WORD kCaptureId = 1002;
-constexpr WORD kClearId = 1003;
 constexpr double kTargetRatio = 1.5;
 constexpr wchar_t kBaselineClass[] = L"VantrelBenchCaptureBaseline";
-
-double Elapsed(LARGE_INTEGER from, LARGE_INTEGER to) {
-    static const LONGLONG frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f.QuadPart;
-    }();
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return now;
-}
-
-// The full path of an existing file named by an argument; empty when there is none.
-std::wstring Resolve(const std::wstring& arg) {
-    std::wstring joined = IsAbsolute(arg) ? arg : ProbeFolder() + L"\\" + arg;
-    wchar_t full[MAX_PATH * 4];
-    DWORD len = ::GetFullPathNameW(joined.c_str(), static_cast<DWORD>(std::size(full)), full, nullptr);
-    if (len == 0 || len >= std::size(full))
-        return {};
-    DWORD attributes = ::GetFileAttributesW(full);
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return {};
-    return full;
-}
 
 std::wstring ClassOf(HWND wnd) {
     wchar_t cls[128] = L"";
@@ -175,37 +150,33 @@ public:
     ~Process() { Close(nullptr); }
 
     bool Start(const std::wstring& path, const std::wstring& arguments, std::string& error) {
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        si.dwFlags = STARTF_USESHOWWINDOW;
-        si.wShowWindow = SW_SHOWNORMAL;
-        PROCESS_INFORMATION pi{};
-        std::wstring commandLine = L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-        const std::wstring folder = FolderOf(path);
-        if (!::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              folder.c_str(), &si, &pi)) {
-            error = "CreateProcessW failed, error " + std::to_string(::GetLastError());
+        LaunchOptions options;
+        options.exe = path;
+        options.arguments = arguments;
+        options.folder = folderOf(path);
+        Launched child = launch(options);
+        if (!child.started) {
+            error = "CreateProcessW failed, error " + std::to_string(child.error);
             return false;
         }
-        ::CloseHandle(pi.hThread);
-        m_process = pi.hProcess;
-        m_pid = pi.dwProcessId;
-        ::WaitForInputIdle(m_process, kStartDeadlineMs);
+        m_process = std::move(child.process);
+        m_pid = child.pid;
+        ::WaitForInputIdle(m_process.get(), kStartDeadlineMs);
         return true;
     }
 
     // Waits until pred(FindWindows(pid)) holds; false when the process ends or the deadline passes.
     template <typename Pred> bool WaitForWindows(Pred pred, Windows& found, std::string& error) {
-        LARGE_INTEGER started = Now();
+        const Stopwatch started;
         for (;;) {
             found = FindWindows(m_pid);
             if (pred(found))
                 return true;
-            if (::WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0) {
+            if (::WaitForSingleObject(m_process.get(), 0) == WAIT_OBJECT_0) {
                 error = "the process ended before its windows were up";
                 return false;
             }
-            if (Elapsed(started, Now()) > kStartDeadlineMs) {
+            if (started.ms() > kStartDeadlineMs) {
                 error = "its windows were not up within " + std::to_string(kStartDeadlineMs / 1000) + " s";
                 return false;
             }
@@ -218,38 +189,29 @@ public:
     bool Close(HWND wnd) {
         if (!m_process)
             return true;
-        if (wnd)
-            ::PostMessageW(wnd, WM_CLOSE, 0, 0);
-        bool clean = true;
-        if (::WaitForSingleObject(m_process, wnd ? kExitDeadlineMs : 0) != WAIT_OBJECT_0) {
-            clean = false;
-            ::TerminateProcess(m_process, 1);
-            ::WaitForSingleObject(m_process, kExitDeadlineMs);
-        }
+        const bool clean = closeOrTerminate(m_process.get(), wnd, kExitDeadlineMs);
         DWORD code = 1;
-        ::GetExitCodeProcess(m_process, &code);
-        ::CloseHandle(m_process);
-        m_process = nullptr;
+        ::GetExitCodeProcess(m_process.get(), &code);
+        m_process.reset();
         return clean && code == 0;
     }
 
-    HANDLE handle() const { return m_process; }
+    HANDLE handle() const { return m_process.get(); }
     DWORD pid() const { return m_pid; }
 
 private:
-    HANDLE m_process = nullptr;
+    Handle m_process;
     DWORD m_pid = 0;
 };
 
 // Sends a button command and times the round trip; false (with the reason) when it did not return.
 bool TimedCommand(HWND target, WORD id, HWND control, double& ms, DWORD_PTR& answer, std::string& error) {
     answer = 0;
-    LARGE_INTEGER before = Now();
+    const Stopwatch round;
     LRESULT sent =
         ::SendMessageTimeoutW(target, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                               reinterpret_cast<LPARAM>(control), SMTO_NORMAL, kCommandTimeoutMs, &answer);
-    LARGE_INTEGER after = Now();
-    ms = Elapsed(before, after);
+    ms = round.ms();
     if (!sent) {
         error = "command " + std::to_string(id) + " did not return within " +
                 std::to_string(kCommandTimeoutMs / 1000) + " s (error " + std::to_string(::GetLastError()) +
@@ -278,7 +240,7 @@ void PrintTimes(const char* name, const std::vector<double>& ms) {
         return;
     }
     const auto [lo, hi] = std::minmax_element(ms.begin(), ms.end());
-    std::printf("%-30s %9.1f %8.1f %8.1f\n", name, Median(ms), *lo, *hi);
+    std::printf("%-30s %9.1f %8.1f %8.1f\n", name, median(ms), *lo, *hi);
 }
 
 // Medians, and the working set of the first and the last round: a picture that is never let go
@@ -286,8 +248,8 @@ void PrintTimes(const char* name, const std::vector<double>& ms) {
 void PrintMemory(const char* name, const std::vector<Memory>& samples) {
     if (samples.empty())
         return;
-    std::printf("%-34s %11.0f %11.0f %10.0f %8.0f\n", name, Median(Field(samples, &Memory::workingSetKb)),
-                Median(Field(samples, &Memory::privateKb)), samples.front().workingSetKb,
+    std::printf("%-34s %11.0f %11.0f %10.0f %8.0f\n", name, median(Field(samples, &Memory::workingSetKb)),
+                median(Field(samples, &Memory::privateKb)), samples.front().workingSetKb,
                 samples.back().workingSetKb);
 }
 
@@ -297,9 +259,9 @@ void PrintSample(const char* name, const Memory& m) {
 
 // The probe's pause between steps, timed: it is also the measure of a real Sleep(200).
 void Pause(std::vector<double>& sleeps) {
-    LARGE_INTEGER before = Now();
+    const Stopwatch pause;
     ::Sleep(kPauseMs);
-    sleeps.push_back(Elapsed(before, Now()));
+    sleeps.push_back(pause.ms());
 }
 
 class Bench {
@@ -372,7 +334,7 @@ bool Bench::SetUp() {
         !m_vantrel.WaitForWindows(
             [](const Windows& w) { return w.frame && w.panel && ::IsWindowVisible(w.panel); }, m_vw, error))
         return Fail("vantrel: " + error);
-    m_captureButton = ::GetDlgItem(m_vw.panel, kCaptureId);
+    m_captureButton = ::GetDlgItem(m_vw.panel, IDC_CAPTURE);
     if (!SizeFrame())
         return false;
     m_origin = POINT{0, 0};
@@ -396,7 +358,7 @@ bool Bench::SetUp() {
     m_vantrelAtStart = ReadMemory(m_vantrel.handle());
     m_baselineAtStart = ReadMemory(m_baseline.handle());
     std::printf("frame \"%s\", client area %dx%d at (%ld, %ld) on a %dx%d screen\n",
-                Utf8(TextOf(m_vw.frame)).c_str(), kClientWidth, kClientHeight, m_origin.x, m_origin.y,
+                narrow(TextOf(m_vw.frame)).c_str(), kClientWidth, kClientHeight, m_origin.x, m_origin.y,
                 screenW, screenH);
     std::fflush(stdout);
     return true;
@@ -406,7 +368,7 @@ bool Bench::VantrelCapture(bool record) {
     double ms = 0;
     DWORD_PTR answer = 0;
     std::string error;
-    if (!TimedCommand(m_vw.panel, kCaptureId, m_captureButton, ms, answer, error))
+    if (!TimedCommand(m_vw.panel, IDC_CAPTURE, m_captureButton, ms, answer, error))
         return Fail("vantrel Capture: " + error);
     // The picture look: the frame is opaque (no longer layered) and both windows are back.
     const LONG exStyle = ::GetWindowLongW(m_vw.frame, GWL_EXSTYLE);
@@ -416,7 +378,7 @@ bool Bench::VantrelCapture(bool record) {
     const Memory held = ReadMemory(m_vantrel.handle());
 
     double clearMs = 0;
-    if (!TimedCommand(m_vw.panel, kClearId, ::GetDlgItem(m_vw.panel, kClearId), clearMs, answer, error))
+    if (!TimedCommand(m_vw.panel, IDC_CLEAR, ::GetDlgItem(m_vw.panel, IDC_CLEAR), clearMs, answer, error))
         return Fail("vantrel Clear: " + error);
     if (!(::GetWindowLongW(m_vw.frame, GWL_EXSTYLE) & WS_EX_LAYERED))
         return Fail("vantrel Clear returned with the frame still opaque");
@@ -435,7 +397,7 @@ bool Bench::BaselineCapture(bool record) {
     double ms = 0;
     DWORD_PTR answer = 0;
     std::string error;
-    if (!TimedCommand(m_baselineWnd, kCaptureId, nullptr, ms, answer, error))
+    if (!TimedCommand(m_baselineWnd, IDC_CAPTURE, nullptr, ms, answer, error))
         return Fail("baseline capture: " + error);
     if (answer == 0)
         return Fail("baseline capture: the copy failed");
@@ -443,7 +405,7 @@ bool Bench::BaselineCapture(bool record) {
     Pause(m_sleeps);
     const Memory held = ReadMemory(m_baseline.handle());
     double clearMs = 0;
-    if (!TimedCommand(m_baselineWnd, kClearId, nullptr, clearMs, answer, error))
+    if (!TimedCommand(m_baselineWnd, IDC_CLEAR, nullptr, clearMs, answer, error))
         return Fail("baseline clear: " + error);
     Pause(m_sleeps);
     if (record) {
@@ -456,9 +418,9 @@ bool Bench::BaselineCapture(bool record) {
 }
 
 void Bench::ProbeCopy(bool record) {
-    LARGE_INTEGER before = Now();
+    const Stopwatch copying;
     HBITMAP copy = bench::CopyScreenArea(m_origin.x, m_origin.y, kClientWidth, kClientHeight);
-    LARGE_INTEGER after = Now();
+    const double copyMs = copying.ms();
     if (!copy) {
         Fail("in-probe copy failed");
         return;
@@ -466,7 +428,7 @@ void Bench::ProbeCopy(bool record) {
     ::DeleteObject(copy);
     Pause(m_sleeps);
     if (record)
-        m_probeMs.push_back(Elapsed(before, after));
+        m_probeMs.push_back(copyMs);
 }
 
 bool Bench::Round(bool record) {
@@ -512,7 +474,7 @@ int Bench::Finish(int runs) {
     if (m_v.ms.empty() || m_b.ms.empty())
         return 1;
     // Judged on the value as printed, so the verdict never contradicts the line above it.
-    const double ratio = std::round(100.0 * Median(m_v.ms) / Median(m_b.ms)) / 100.0;
+    const double ratio = std::round(100.0 * median(m_v.ms) / median(m_b.ms)) / 100.0;
     std::printf("\nratio (vantrel/baseline) = %.2f\n", ratio);
     std::printf("target: at most %.1f -> %s\n", kTargetRatio, ratio <= kTargetRatio ? "met" : "NOT met");
     if (!complete)
@@ -533,17 +495,17 @@ int wmain(int argc, wchar_t** argv) {
     }
     std::wstring paths[2];
     for (int i = 0; i < 2; ++i) {
-        paths[i] = Resolve(argv[2 + i]);
+        paths[i] = resolveFile(argv[2 + i]);
         if (paths[i].empty()) {
-            std::fprintf(stderr, "no such program: %s\n", Utf8(argv[2 + i]).c_str());
+            std::fprintf(stderr, "no such program: %s\n", narrow(argv[2 + i]).c_str());
             return 2;
         }
     }
 
-    std::printf("capture: WM_COMMAND 1002 sent and timed until it returns; vantrel's designed %.0f ms wait\n"
+    std::printf("capture: WM_COMMAND %d sent and timed until it returns; vantrel's designed %.0f ms wait\n"
                 "taken off its times; %d rounds of vantrel, baseline, in-probe copy after one warm-up;\n"
                 "memory read %lu ms after each capture and each Clear\n",
-                kDesignedWaitMs, runs, static_cast<unsigned long>(kPauseMs));
+                IDC_CAPTURE, kDesignedWaitMs, runs, static_cast<unsigned long>(kPauseMs));
     std::fflush(stdout);
     Bench bench(paths[0], paths[1]);
     if (!bench.SetUp()) {

@@ -15,8 +15,10 @@
 // Prints one line per timed save ("png_ms=12.3", "bmp_ms=4.5") and the file sizes ("png_bytes=...",
 // "bmp_bytes=..."). Exits with 1 when something could not be painted, written or saved, 2 on bad
 // arguments.
-#include "bench_util.h"
 #include "panel/picture_file.h"
+#include "tests/support/dib.h"
+#include "tests/support/stopwatch.h"
+#include "tests/support/text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,7 +30,7 @@
 
 namespace {
 
-using namespace bench;
+using namespace support;
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
@@ -112,13 +114,7 @@ void Photograph(HDC dc, int left, int top, int width, int height) {
                            b = clamp(60 + 170 * sky - 50 * hill + grain);
             bits[static_cast<size_t>(y) * width + x] = r << 16 | g << 8 | b;
         }
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO bi = topDownInfo(width, height);
     ::SetDIBitsToDevice(dc, left, top, width, height, 0, 0, 0, height, bits.data(), &bi, DIB_RGB_COLORS);
 }
 
@@ -139,13 +135,7 @@ void Paint(HDC dc) {
 
 // The bitmap's pixels as a binary PPM (P6), top row first.
 bool WritePpm(HBITMAP bitmap, const std::wstring& path) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = kWidth;
-    bi.bmiHeader.biHeight = -kHeight;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = topDownInfo(kWidth, kHeight);
     std::vector<uint32_t> bits(static_cast<size_t>(kWidth) * kHeight);
     HDC screen = ::GetDC(nullptr);
     const int rows = ::GetDIBits(screen, bitmap, 0, kHeight, bits.data(), &bi, DIB_RGB_COLORS);
@@ -171,26 +161,18 @@ bool WritePpm(HBITMAP bitmap, const std::wstring& path) {
     return ok;
 }
 
-double Elapsed(LARGE_INTEGER from, LARGE_INTEGER to) {
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) /
-           static_cast<double>(frequency.QuadPart);
-}
-
 // One save from a missing target; negative when the save did not write the file.
 double TimedSave(HBITMAP picture, const std::wstring& path) {
     ::DeleteFileW(path.c_str());
-    LARGE_INTEGER start, end;
-    ::QueryPerformanceCounter(&start);
+    const Stopwatch saving;
     const panel::SaveOutcome outcome = panel::SavePictureFile(picture, path);
-    ::QueryPerformanceCounter(&end);
+    const double ms = saving.ms();
     if (outcome != panel::SaveOutcome::Saved) {
-        std::fprintf(stderr, "saving %s failed (outcome %d)\n", Utf8(path).c_str(),
+        std::fprintf(stderr, "saving %s failed (outcome %d)\n", narrow(path).c_str(),
                      static_cast<int>(outcome));
         return -1;
     }
-    return Elapsed(start, end);
+    return ms;
 }
 
 long long FileBytes(const std::wstring& path) {
@@ -230,7 +212,7 @@ int wmain(int argc, wchar_t** argv) {
     ::GetObjectW(picture, sizeof(info), &info);
     std::printf("picture=%ldx%ld, %d bits a pixel\n", info.bmWidth, info.bmHeight, info.bmBitsPixel);
     if (!WritePpm(picture, ppm)) {
-        std::fprintf(stderr, "could not write %s\n", Utf8(ppm).c_str());
+        std::fprintf(stderr, "could not write %s\n", narrow(ppm).c_str());
         return 1;
     }
 

@@ -12,7 +12,11 @@
 // Prints per program the median, minimum and maximum start-up time, the median working set and the
 // file size, then the ratio of the medians (EXE1/EXE2) against the target. Exits with 1 when a program
 // could not be measured or did not close by itself.
-#include "bench_util.h"
+#include "tests/support/launch.h"
+#include "tests/support/median.h"
+#include "tests/support/paths.h"
+#include "tests/support/stopwatch.h"
+#include "tests/support/text.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -27,7 +31,7 @@
 
 namespace {
 
-using namespace bench;
+using namespace support;
 
 constexpr DWORD kStartDeadlineMs = 30000; // a window must be up this long after CreateProcessW
 constexpr UINT kAnswerTimeoutMs = 2000;   // one WM_NULL may take this long
@@ -76,18 +80,12 @@ std::string ShortLabel(const std::string& fileName) {
 
 // Resolves an argument to a full path and reads the file's size; false when there is no such file.
 bool ResolveProgram(const std::wstring& arg, Program& program) {
-    std::wstring joined = IsAbsolute(arg) ? arg : ProbeFolder() + L"\\" + arg;
-    wchar_t full[MAX_PATH * 4];
-    DWORD len = ::GetFullPathNameW(joined.c_str(), static_cast<DWORD>(std::size(full)), full, nullptr);
-    if (len == 0 || len >= std::size(full))
-        return false;
+    program.path = resolveFile(arg);
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(full, GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (program.path.empty() || !::GetFileAttributesExW(program.path.c_str(), GetFileExInfoStandard, &data))
         return false;
-    program.path = full;
-    program.folder = FolderOf(program.path);
-    program.name = Utf8(FileNameOf(program.path));
+    program.folder = folderOf(program.path);
+    program.name = narrow(FileNameOf(program.path));
     program.label = ShortLabel(program.name);
     program.fileBytes = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return true;
@@ -121,59 +119,44 @@ std::string Describe(HWND wnd) {
     wchar_t caption[256] = L"";
     ::GetClassNameW(wnd, cls, static_cast<int>(std::size(cls)));
     ::GetWindowTextW(wnd, caption, static_cast<int>(std::size(caption)));
-    return Utf8(cls) + " \"" + Utf8(caption) + "\"";
-}
-
-double Elapsed(LARGE_INTEGER from, LARGE_INTEGER to, LARGE_INTEGER frequency) {
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) /
-           static_cast<double>(frequency.QuadPart);
+    return narrow(cls) + " \"" + narrow(caption) + "\"";
 }
 
 // Starts the program once, waits until it is up, reads its working set and closes it again.
 RunResult RunOnce(const Program& program) {
     RunResult result;
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
+    LaunchOptions options;
+    options.exe = program.path;
+    options.folder = program.folder;
 
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION pi{};
-    std::wstring commandLine = L"\"" + program.path + L"\"";
-
-    LARGE_INTEGER started;
-    ::QueryPerformanceCounter(&started);
-    if (!::CreateProcessW(program.path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          program.folder.c_str(), &si, &pi)) {
-        result.error = "CreateProcessW failed, error " + std::to_string(::GetLastError());
+    const Stopwatch started;
+    const Launched child = launch(options);
+    if (!child.started) {
+        result.error = "CreateProcessW failed, error " + std::to_string(child.error);
         return result;
     }
-    ::CloseHandle(pi.hThread);
+    const HANDLE process = child.process.get();
 
     // Blocks until the program first waits for input, usually the moment its loop starts and its window
     // is up; polling alone would load the single Wine server while the program starts. The polling
     // below decides when it is up, so an early or failed wait only costs polls.
-    ::WaitForInputIdle(pi.hProcess, kStartDeadlineMs);
+    ::WaitForInputIdle(process, kStartDeadlineMs);
     HWND wnd = nullptr;
     for (;;) {
-        LARGE_INTEGER now;
-        ::QueryPerformanceCounter(&now);
-        if (HWND candidate = VisibleTopLevelWindow(pi.dwProcessId)) {
+        if (HWND candidate = VisibleTopLevelWindow(child.pid)) {
             DWORD_PTR answer = 0;
             if (::SendMessageTimeoutW(candidate, WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
                                       kAnswerTimeoutMs, &answer)) {
-                ::QueryPerformanceCounter(&now);
-                result.startMs = Elapsed(started, now, frequency);
+                result.startMs = started.ms();
                 wnd = candidate;
                 break;
             }
         }
-        if (::WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) {
+        if (::WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
             result.error = "the process ended before it showed a window";
             break;
         }
-        if (Elapsed(started, now, frequency) > kStartDeadlineMs) {
+        if (started.ms() > kStartDeadlineMs) {
             result.error = "no visible window within " + std::to_string(kStartDeadlineMs / 1000) + " s";
             break;
         }
@@ -186,18 +169,11 @@ RunResult RunOnce(const Program& program) {
         ::Sleep(kSettleMs);
         PROCESS_MEMORY_COUNTERS counters{};
         counters.cb = sizeof(counters);
-        if (::GetProcessMemoryInfo(pi.hProcess, &counters, sizeof(counters)))
+        if (::GetProcessMemoryInfo(process, &counters, sizeof(counters)))
             result.workingSetKb = static_cast<double>(counters.WorkingSetSize) / 1024.0;
-        ::PostMessageW(wnd, WM_CLOSE, 0, 0);
     }
-
-    if (::WaitForSingleObject(pi.hProcess, wnd ? kExitDeadlineMs : 0) != WAIT_OBJECT_0) {
-        result.forcedEnd = true;
-        ::TerminateProcess(pi.hProcess, 1);
-        ::WaitForSingleObject(pi.hProcess, kExitDeadlineMs);
-    }
-    ::GetExitCodeProcess(pi.hProcess, &result.exitCode);
-    ::CloseHandle(pi.hProcess);
+    result.forcedEnd = !closeOrTerminate(process, wnd, kExitDeadlineMs);
+    ::GetExitCodeProcess(process, &result.exitCode);
     return result;
 }
 
@@ -230,7 +206,7 @@ void RunAndRecord(Program& program, bool warmUp) {
 void PrintRow(const Program& p, size_t nameWidth) {
     const auto [lo, hi] = std::minmax_element(p.startMs.begin(), p.startMs.end());
     std::printf("%-*s %9.1f %8.1f %8.1f %11.0f %8.0f\n", static_cast<int>(nameWidth), p.name.c_str(),
-                Median(p.startMs), *lo, *hi, Median(p.workingSetKb),
+                median(p.startMs), *lo, *hi, median(p.workingSetKb),
                 static_cast<double>(p.fileBytes) / 1024.0);
 }
 
@@ -246,7 +222,7 @@ int wmain(int argc, wchar_t** argv) {
     Program programs[2];
     for (int i = 0; i < 2; ++i) {
         if (!ResolveProgram(argv[2 + i], programs[i])) {
-            std::fprintf(stderr, "no such program: %s\n", Utf8(argv[2 + i]).c_str());
+            std::fprintf(stderr, "no such program: %s\n", narrow(argv[2 + i]).c_str());
             return 2;
         }
     }
@@ -293,7 +269,7 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
 
     // Judged on the value as printed, so the verdict never contradicts the line above it.
-    double ratio = std::round(100.0 * Median(programs[0].startMs) / Median(programs[1].startMs)) / 100.0;
+    double ratio = std::round(100.0 * median(programs[0].startMs) / median(programs[1].startMs)) / 100.0;
     std::printf("\nratio (%s/%s) = %.2f\n", programs[0].label.c_str(), programs[1].label.c_str(), ratio);
     std::printf("target: at most %.1f -> %s\n", kTargetRatio, ratio <= kTargetRatio ? "met" : "NOT met");
     std::fflush(stdout);

@@ -6,6 +6,9 @@
 #define IDD_VANTREL_DIALOG 102
 #define IDR_MAINFRAME 128
 #define IDC_VERSION 1000
+// The frame's window-menu item that opens the About box; the system keeps the low four bits of such a
+// command for itself, so 0x0010 to 0x001F all open it.
+#define IDM_ABOUTBOX 0x0010
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -8,8 +8,8 @@
 set -euo pipefail
 
 packages=(
-    # Native build and unit tests
-    cmake g++ make googletest libgtest-dev
+    # Native build and unit tests; python3 draws the images and checks them against res/
+    cmake g++ make googletest libgtest-dev python3
     # Windows cross build (posix thread model: std::mutex for GoogleTest)
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
     # Running the .exe: 64-bit Wine only, no wine32

@@ -12,7 +12,8 @@ Everything is drawn from vector shapes, natively at every size, with the Python 
 The large sizes (48, 256) are rendered from the 3-D camera; 16..32 px use flat pixel-aligned drawings of
 the same camera so that they stay crisp. The 4-bit entries use the standard 16-colour VGA palette.
 
-Usage: python3 scripts/make_icon.py [output.ico]      (default: res/vantrel.ico next to this script)
+Usage: python3 scripts/make_icon.py [--check] [output.ico]      (default: res/vantrel.ico next to this script)
+  --check  write nothing; check that the file holds exactly what this script draws (exit status 1 otherwise)
 """
 
 import math
@@ -858,14 +859,31 @@ def build_icon():
     return ico(images)
 
 
-def main():
+def main(argv):
     here = os.path.dirname(os.path.abspath(__file__))
-    target = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "res", "vantrel.ico")
+    args = list(argv)
+    check = "--check" in args
+    if check:
+        args.remove("--check")
+    target = os.path.normpath(args[0] if args else os.path.join(here, "..", "res", "vantrel.ico"))
     data = build_icon()
+    if check:
+        try:
+            with open(target, "rb") as f:
+                stored = f.read()
+        except OSError as e:
+            print(f"FAIL {target}: {e}")
+            return 1
+        if stored != data:
+            print(f"FAIL {target}: differs from what make_icon.py draws; run it again")
+            return 1
+        print(f"ok {target}")
+        return 0
     with open(target, "wb") as f:
         f.write(data)
-    print(f"wrote {os.path.normpath(target)} ({len(data)} bytes, {len(ICON_IMAGES)} images)")
+    print(f"wrote {target} ({len(data)} bytes, {len(ICON_IMAGES)} images)")
+    return 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main(sys.argv[1:]))

@@ -2,7 +2,16 @@
 // record has been rewritten: a record that is missing or unusable gives the name alone, a ProductVersion is
 // reshaped and cut, a failed lookup is tried again at the next opening and a successful one is kept (the
 // record is changed inside the running image for that).
-#include "e2e_util.h"
+#include "tests/e2e/case_registry.h"
+#include "tests/e2e/files.h"
+#include "tests/e2e/processes.h"
+#include "tests/e2e/report.h"
+#include "tests/e2e/wait.h"
+#include "tests/e2e/window_lookup.h"
+#include "tests/support/paths.h"
+#include "tests/support/text.h"
+
+#include "res/resource.h"
 
 #include <psapi.h>
 #include <winver.h>
@@ -10,11 +19,10 @@
 #include <cstring>
 
 using namespace e2e;
+using namespace support;
 
 namespace {
 
-constexpr int kAboutTextId = 1000;
-constexpr WPARAM kAboutCommand = 0x0010;
 constexpr WORD kJapanese = 0x0411;
 const wchar_t kNameOnly[] = L"Vantrel ";
 
@@ -366,13 +374,13 @@ void unparkLaterRecord(const Process& p) {
 // screenshot; cleanup closes it).
 void expectAboutLine(const Process& p, HWND frame, const std::wstring& expected, const std::string& step) {
     std::vector<HWND> before = topLevelWindows(p.pid(), L"#32770", false);
-    check(PostMessageW(frame, WM_SYSCOMMAND, kAboutCommand, 0), step + ": PostMessage(WM_SYSCOMMAND) failed");
+    check(PostMessageW(frame, WM_SYSCOMMAND, IDM_ABOUTBOX, 0), step + ": PostMessage(WM_SYSCOMMAND) failed");
     HWND about = waitForNewWindow(p, before, 10000);
     check(about != nullptr,
           step + ": no About box appeared within 10 s; windows of the process:" + describeWindows(p.pid()));
     expectEq(step + ": caption", kAboutCaption, windowText(about));
-    HWND line = GetDlgItem(about, kAboutTextId);
-    check(line != nullptr, step + ": the About box has no control " + std::to_string(kAboutTextId));
+    HWND line = GetDlgItem(about, IDC_VERSION);
+    check(line != nullptr, step + ": the About box has no control " + std::to_string(IDC_VERSION));
     std::wstring text = windowText(line);
     sayKey("about_text", quoted(text));
     expectEq(step + ": version line", expected, text);

@@ -3,9 +3,22 @@
 // panel's pixels with their alpha; the case reads the controls' subclass lists from the program's memory
 // and the panel's look from the screen. The stand-in also counts the program's GDI objects, which must
 // not grow however often the panel is painted, switched and shows its tips.
-#include "e2e_util.h"
+#include "tests/e2e/app.h"
+#include "tests/e2e/case_registry.h"
+#include "tests/e2e/files.h"
+#include "tests/e2e/input.h"
+#include "tests/e2e/processes.h"
+#include "tests/e2e/report.h"
+#include "tests/e2e/screen.h"
+#include "tests/e2e/wait.h"
+#include "tests/e2e/window_lookup.h"
+#include "tests/support/handle.h"
+#include "tests/support/paths.h"
+#include "tests/support/stopwatch.h"
+#include "tests/support/text.h"
 
-#include "dwm_standin/standin_protocol.h"
+#include "tests/e2e/dwm_standin/standin_protocol.h"
+#include "res/resource.h"
 
 #include <commctrl.h>
 
@@ -15,17 +28,13 @@
 #include <optional>
 
 using namespace e2e;
+using namespace support;
 
 namespace {
 
-constexpr int kClear = 1003;
-constexpr int kCapture = 1002;
-constexpr int kCopy = 1004;
-constexpr int kSave = 1005;
-constexpr int kRightPos = 1006;
 // The panel's controls: Clear, Capture, Copy, Save and the Right Pos check box.
-const int kControls[] = {kClear, kCapture, kCopy, kSave, kRightPos};
-const int kPushButtons[] = {kClear, kCapture, kCopy, kSave};
+const int kControls[] = {IDC_CLEAR, IDC_CAPTURE, IDC_COPY, IDC_SAVE, IDC_RIGHTPOS};
+const int kPushButtons[] = {IDC_CLEAR, IDC_CAPTURE, IDC_COPY, IDC_SAVE};
 constexpr UINT kCompositionChanged = 0x031E;
 constexpr UINT_PTR kOurSubclassId = 0x56414E;
 // A push button's face is opaque inside a band this wide along its edges.
@@ -112,7 +121,7 @@ public:
         check(CopyFileW(vantrelPath().c_str(), exe_.c_str(), FALSE),
               "could not copy vantrel.exe to " + narrow(exe_) + ", error " + std::to_string(GetLastError()));
         // Built into a folder of its own beside the driver, so that vantrel.exe there does not load it.
-        const std::wstring standIn = joinPath(driverDir(), L"dwm_standin\\dwmapi.dll");
+        const std::wstring standIn = joinPath(moduleFolder(), L"dwm_standin\\dwmapi.dll");
         check(CopyFileW(standIn.c_str(), joinPath(dir_.path(), L"dwmapi.dll").c_str(), FALSE),
               "could not copy the stand-in " + narrow(standIn) + ", error " + std::to_string(GetLastError()));
     }
@@ -374,7 +383,7 @@ void expectButtonDrawn(const PanelView& v, int id, const std::string& when) {
 // The check box's label over the black background: light halo pixels, and dark text pixels next to them.
 void expectGlowingLabel(const PanelView& v, const std::string& when) {
     // Only right of the box glyph, whose light square and dark tick would pass for a label too.
-    RECT box = v.control(kRightPos);
+    RECT box = v.control(IDC_RIGHTPOS);
     box.left += GetSystemMetrics(SM_CXMENUCHECK) + 1;
     auto at = [&](int x, int y) { return luminance(v.screen.at(x, y)); };
     long halo = 0, textInHalo = 0;
@@ -464,7 +473,7 @@ void expectAlpha(const App& app, const GlassCopy& copy, const PanelView& v, cons
                                    std::to_string(id) + " are not opaque, first at " + first);
     }
     // The label's glow fades out: partly transparent pixels around it (glass shows through the rest).
-    const RECT box = v.control(kRightPos);
+    const RECT box = v.control(IDC_RIGHTPOS);
     long clear = 0, partial = 0, opaque = 0;
     for (int y = box.top; y < box.bottom; ++y)
         for (int x = box.left; x < box.right; ++x) {
@@ -493,28 +502,14 @@ void expectAlpha(const App& app, const GlassCopy& copy, const PanelView& v, cons
 
 // ---------------------------------------------------------------- screenshots
 
-// Writes 0x00RRGGBB pixels (top row first) as NAME.bmp in VANTREL_SHOT_DIR, or else in the driver's folder.
-void saveShot(const std::string& name, int width, int height, const std::vector<uint32_t>& pixels) {
+// Writes the pixels as NAME.bmp in VANTREL_SHOT_DIR, or else in the driver's folder.
+void saveShot(const std::string& name, const Pixels& px) {
     wchar_t dir[MAX_PATH];
     DWORD n = GetEnvironmentVariableW(L"VANTREL_SHOT_DIR", dir, MAX_PATH);
-    const std::wstring folder = n > 0 && n < MAX_PATH ? toWindowsPath(dir) : driverDir();
+    const std::wstring folder = n > 0 && n < MAX_PATH ? toWindowsPath(dir) : moduleFolder();
     CreateDirectoryW(folder.c_str(), nullptr);
-    BITMAPFILEHEADER fh{};
-    BITMAPINFOHEADER ih{};
-    fh.bfType = 0x4D42; // "BM"
-    fh.bfOffBits = sizeof fh + sizeof ih;
-    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(pixels.size() * 4);
-    ih.biSize = sizeof ih;
-    ih.biWidth = width;
-    ih.biHeight = -height; // top row first
-    ih.biPlanes = 1;
-    ih.biBitCount = 32;
-    ih.biCompression = BI_RGB;
-    std::string bytes(reinterpret_cast<const char*>(&fh), sizeof fh);
-    bytes.append(reinterpret_cast<const char*>(&ih), sizeof ih);
-    bytes.append(reinterpret_cast<const char*>(pixels.data()), pixels.size() * 4);
     const std::wstring file = joinPath(folder, widen(name) + L".bmp");
-    writeFile(file, bytes);
+    check(writeBmp(file, px), "could not write " + narrow(file));
     sayKey("screenshot", file);
 }
 
@@ -522,17 +517,16 @@ void saveShot(const std::string& name, int width, int height, const std::vector<
 void savePanelShot(const App& app, const std::string& name) {
     RECT area = windowRect(app.panel);
     InflateRect(&area, 8, 8);
-    Pixels px = captureScreen(area);
-    saveShot(name, px.width, px.height, px.rgb);
+    saveShot(name, captureScreen(area));
 }
 
 // The alpha of the panel's client area as grey (white: opaque, black: clear).
 void saveAlphaShot(const App& app, const GlassCopy& copy, const std::string& name) {
     AlphaPixels px = panelWithAlpha(app, copy);
-    std::vector<uint32_t> grey;
+    Pixels grey{px.width, px.height, {}};
     for (uint32_t p : px.argb)
-        grey.push_back((p >> 24) * 0x010101u);
-    saveShot(name, px.width, px.height, grey);
+        grey.rgb.push_back((p >> 24) * 0x010101u);
+    saveShot(name, grey);
 }
 
 // ---------------------------------------------------------------- looks
@@ -824,14 +818,16 @@ void caseGdiSteady() {
     Stopwatch watch;
     for (int i = 0; i < kRepaints; ++i)
         repaintPanel(app);
-    sayKey("repaints", std::to_string(kRepaints) + " in " + std::to_string(watch.ms()) + " ms");
+    sayKey("repaints",
+           std::to_string(kRepaints) + " in " + std::to_string(static_cast<long>(watch.ms())) + " ms");
     const GdiCount afterRepaints = settledCount(service, "after the repaints");
 
     watch = Stopwatch();
     const size_t mark = copy.calls().size();
     for (int i = 0; i < kSwitches; ++i)
         switchComposition(app, copy, i % 2 != 0); // off, on, ...: ends on
-    sayKey("switches", std::to_string(kSwitches) + " in " + std::to_string(watch.ms()) + " ms");
+    sayKey("switches",
+           std::to_string(kSwitches) + " in " + std::to_string(static_cast<long>(watch.ms())) + " ms");
     // Each switch asks once; each switch on extends the frame once.
     expectEq("window manager calls of the switches", kSwitches + kSwitches / 2,
              static_cast<long long>(copy.glassCalls(mark).size()));
@@ -840,8 +836,8 @@ void caseGdiSteady() {
     watch = Stopwatch();
     for (int i = 0; i < kTipRounds; ++i)
         showEveryTip(app);
-    sayKey("tips",
-           std::to_string(kTipRounds * std::size(kControls)) + " in " + std::to_string(watch.ms()) + " ms");
+    sayKey("tips", std::to_string(kTipRounds * std::size(kControls)) + " in " +
+                       std::to_string(static_cast<long>(watch.ms())) + " ms");
     const GdiCount atEnd = settledCount(service, "after the tips");
 
     sayKey("gdi_change", "first use " + gdiChange(atStart, warm) + ", repaints " +

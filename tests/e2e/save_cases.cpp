@@ -1,7 +1,19 @@
 // End-to-end cases of Save: the system's save dialog driven as a user would (the new-style dialog, and the
 // classic one on a copy of the program that Wine tells it runs on an older system), the files checked with
 // ImageMagick against the picture captured, and the refusals and failures that write nothing.
-#include "e2e_util.h"
+#include "tests/e2e/app.h"
+#include "tests/e2e/case_registry.h"
+#include "tests/e2e/files.h"
+#include "tests/e2e/report.h"
+#include "tests/e2e/screen.h"
+#include "tests/e2e/unix_tools.h"
+#include "tests/e2e/wait.h"
+#include "tests/e2e/window_lookup.h"
+#include "tests/support/handle.h"
+#include "tests/support/paths.h"
+#include "tests/support/text.h"
+
+#include "res/resource.h"
 
 #include <commctrl.h>
 
@@ -11,11 +23,10 @@
 #include <optional>
 
 using namespace e2e;
+using namespace support;
 
 namespace {
 
-constexpr int kCapture = 1002;
-constexpr int kSave = 1005;
 // Controls of the save dialogs.
 constexpr int kFileNameEdit = 0x480;  // new-style dialog
 constexpr int kFileNameCombo = 0x47C; // classic dialog: a ComboBoxEx whose edit takes the name
@@ -43,7 +54,7 @@ struct Captured {
     explicit Captured(const std::wstring& exe = vantrelPath()) : app(exe), pattern(placeFrame(app), 1) {
         client = clientRectOnScreen(app.frame);
         sayKey("client", rectText(client));
-        app.run(kCapture);
+        app.run(IDC_CAPTURE);
         waitCaptured(app);
         pattern.setVariant(2);
     }
@@ -88,7 +99,7 @@ std::vector<HWND> otherWindows(const App& app) {
 
 // Presses Save and waits for the save dialog, which must be of the given style.
 SaveDialog openSaveDialog(const App& app, Style expected) {
-    app.post(kSave);
+    app.post(IDC_SAVE);
     SaveDialog dialog;
     waitFor([&] {
         for (HWND w : otherWindows(app)) {

@@ -2,9 +2,18 @@
 // tip that appears is checked on the screen: its rounded shape, gradient and border, the control's icon
 // blended at its own size, the label and the description as wrapped, drawn in their fonts, and its place by
 // the pointer.
-#include "e2e_util.h"
+#include "tests/e2e/app.h"
+#include "tests/e2e/case_registry.h"
+#include "tests/e2e/files.h"
+#include "tests/e2e/input.h"
+#include "tests/e2e/report.h"
+#include "tests/e2e/screen.h"
+#include "tests/e2e/wait.h"
+#include "tests/e2e/window_lookup.h"
+#include "tests/support/dib.h"
 
 #include "platform/tooltip_look.h"
+#include "res/resource.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -12,6 +21,7 @@
 #include <map>
 
 using namespace e2e;
+using namespace support;
 
 namespace {
 
@@ -31,11 +41,12 @@ struct Tool {
     int bitmap; // 0: the icon column stays empty
 };
 const Tool kTools[] = {
-    {1003, "Clear", L"イメージクリア", L"画像をクリアして透明に戻します", 132},
-    {1002, "Capture", L"イメージキャプチャ", L"メインパネルの枠内をキャプチャします", 130},
-    {1004, "Copy", L"クリップボードにコピー", L"キャプチャ中のイメージをクリップボードにコピーします", 131},
-    {1005, "Save", L"保存", L"キャプチャー中のイメージをファイルに保存します", 133},
-    {1006, "Right Pos", L"操作パネル表示位置", L"Operationパネルの左右位置を指定します", 0},
+    {IDC_CLEAR, "Clear", L"イメージクリア", L"画像をクリアして透明に戻します", IDB_CLEAR},
+    {IDC_CAPTURE, "Capture", L"イメージキャプチャ", L"メインパネルの枠内をキャプチャします", IDB_CAPTURE},
+    {IDC_COPY, "Copy", L"クリップボードにコピー", L"キャプチャ中のイメージをクリップボードにコピーします",
+     IDB_COPY},
+    {IDC_SAVE, "Save", L"保存", L"キャプチャー中のイメージをファイルに保存します", IDB_SAVE},
+    {IDC_RIGHTPOS, "Right Pos", L"操作パネル表示位置", L"Operationパネルの左右位置を指定します", 0},
 };
 
 int channelDiff(uint32_t a, uint32_t b) {

@@ -4,7 +4,17 @@
 // (xdotool, xclip) itself: Wine starts a Unix program given its drive path (Z:\bin\sh), but gives back
 // no process handle and does not carry a pipe's data, so each tool runs from a small shell script that
 // leaves its output and exit code in files of a temporary folder.
-#include "e2e_util.h"
+#include "tests/e2e/app.h"
+#include "tests/e2e/case_registry.h"
+#include "tests/e2e/input.h"
+#include "tests/e2e/report.h"
+#include "tests/e2e/screen.h"
+#include "tests/e2e/unix_tools.h"
+#include "tests/e2e/wait.h"
+#include "tests/e2e/window_lookup.h"
+#include "tests/support/stopwatch.h"
+
+#include "res/resource.h"
 
 #include <algorithm>
 #include <climits>
@@ -12,11 +22,9 @@
 #include <cstring>
 
 using namespace e2e;
+using namespace support;
 
 namespace {
-
-constexpr int kCapture = 1002;
-constexpr int kCopy = 1004;
 
 // ---------------------------------------------------------------- native tools
 
@@ -425,11 +433,11 @@ void caseClipboardImage() {
     const RECT client = clientRectOnScreen(app.frame);
     sayKey("client", rectText(client));
     auto captured = [&](int x, int y) { return pattern.colourAt(x, y, 1); };
-    app.run(kCapture);
+    app.run(IDC_CAPTURE);
     check(waitFor([&] { return IsWindowVisible(app.frame) && IsWindowVisible(app.panel); }),
           "the windows did not come back after Capture");
     pattern.setVariant(2);
-    app.run(kCopy);
+    app.run(IDC_COPY);
     expectXClipboardPicture(client, captured, "first_copy");
 
     putClipboardText(L"not a picture");
@@ -442,7 +450,7 @@ void caseClipboardImage() {
               5000, 100),
           "X11's clipboard still offers image/bmp after the driver put text there; targets: " +
               quotedBytes(targets));
-    app.run(kCopy);
+    app.run(IDC_COPY);
     expectXClipboardPicture(client, captured, "second_copy");
 }
 

@@ -3,7 +3,8 @@
 // included) to a file when the test asks: an X server has no alpha, so a screenshot cannot show it. It
 // also counts the process's live GDI objects, which Wine's GetGuiResources does not.
 // The files, the class and the messages are described in standin_protocol.h.
-#include "standin_protocol.h"
+#include "tests/e2e/dwm_standin/standin_protocol.h"
+#include "tests/support/dib.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -97,13 +98,7 @@ bool copyPixels(HWND target) {
     if (!IsWindow(target) || !GetClientRect(target, &rc) || rc.right <= 0 || rc.bottom <= 0)
         return false;
     const int width = rc.right, height = rc.bottom;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height; // top row first
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = support::topDownInfo(width, height);
     HDC source = GetDC(target);
     if (!source)
         return false;
@@ -173,13 +168,7 @@ bool checkCountOnce() {
     const GdiCounts before = countGdiObjects();
 
     const LOGBRUSH solid{BS_SOLID, RGB(1, 2, 3), 0};
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = 2;
-    info.bmiHeader.biHeight = 2;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = support::topDownInfo(2, 2);
     void* bits = nullptr;
     struct {
         LOGPALETTE head;

@@ -1,0 +1,58 @@
+// vantrel as the cases drive it: started with its frame and panel found, its commands, its message boxes.
+#pragma once
+
+#include "tests/e2e/files.h"
+#include "tests/e2e/processes.h"
+#include "tests/support/launch.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace e2e {
+
+// What starts vantrel.exe beside the driver with the given command line arguments.
+support::LaunchOptions vantrel(const std::wstring& arguments = L"");
+// Ends the process properly (Process::closeProperly) or fails the case; `row` starts the message.
+void closeOrFail(Process& p, const std::string& row);
+// The frame's caption for its present client size: "Vantrel W:389 H:254".
+std::wstring expectedCaption(HWND frame);
+
+// vantrel (or a copy of it under another name) with its frame and panel found. Destroying it ends the
+// program properly.
+struct App {
+    Process process;
+    HWND frame = nullptr;
+    HWND panel = nullptr;
+
+    explicit App(const std::wstring& exe = vantrelPath());
+    explicit App(const support::LaunchOptions& options);
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    HWND button(int id) const;
+    // Runs a command to its end (the panel's handler returns before SendMessage does).
+    void run(int id) const;
+    // Starts a command that is expected to open a modal window, without waiting for it.
+    void post(int id) const;
+    bool layered() const;
+    void moveFrame(int x, int y, int width, int height) const;
+    // The caption of the program's message boxes: its file name without extension.
+    const std::wstring& messageCaption() const { return caption_; }
+
+private:
+    std::wstring caption_;
+};
+
+// The message box vantrel shows: a new #32770 window captioned messageCaption() with the text in static
+// 65535. Checks the text, presses OK and waits until the box is gone.
+void expectMessage(const App& app, const wchar_t* text, const std::string& when);
+// No window of vantrel besides the frame and the panel is open.
+void expectNoMessage(const App& app, const std::string& when);
+// A pattern window's place: under the frame and the panel, and far beyond them.
+RECT patternArea(const App& app);
+// Waits until a capture has finished and both windows are back in the picture look.
+void waitCaptured(const App& app);
+
+} // namespace e2e

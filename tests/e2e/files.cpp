@@ -1,0 +1,112 @@
+#include "tests/e2e/files.h"
+
+#include "tests/e2e/report.h"
+#include "tests/support/handle.h"
+#include "tests/support/paths.h"
+#include "tests/support/text.h"
+
+#include <windows.h>
+
+namespace e2e {
+
+using support::joinPath;
+using support::narrow;
+
+std::wstring vantrelPath() {
+    return joinPath(support::moduleFolder(), L"vantrel.exe");
+}
+
+std::wstring toWindowsPath(const std::wstring& path) {
+    if (path.empty() || path[0] != L'/')
+        return path;
+    // Only Wine has this export; it maps a Unix path to the drive that reaches it.
+    using ToDos = WCHAR* (*)(LPCSTR);
+    HMODULE k32 = GetModuleHandleW(L"kernel32.dll");
+    auto toDos =
+        reinterpret_cast<ToDos>(reinterpret_cast<void*>(GetProcAddress(k32, "wine_get_dos_file_name")));
+    if (!toDos)
+        return path;
+    WCHAR* dos = toDos(narrow(path).c_str());
+    if (!dos)
+        return path;
+    std::wstring out = dos;
+    HeapFree(GetProcessHeap(), 0, dos);
+    return out;
+}
+
+TempDir::TempDir() {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    static int serial = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::wstring candidate =
+            joinPath(base, L"vantrel_e2e_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                               std::to_wstring(GetTickCount()) + L"_" + std::to_wstring(serial++));
+        if (CreateDirectoryW(candidate.c_str(), nullptr)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    fail("could not create a temporary folder under " + narrow(base));
+}
+
+TempDir::~TempDir() {
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW(joinPath(path_, L"*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileW(joinPath(path_, fd.cFileName).c_str());
+        } while (FindNextFileW(find, &fd));
+        FindClose(find);
+    }
+    RemoveDirectoryW(path_.c_str());
+}
+
+RenamedFile::RenamedFile(std::wstring from, std::wstring to) : from_(std::move(from)), to_(std::move(to)) {
+    if (!MoveFileW(from_.c_str(), to_.c_str()))
+        fail("MoveFileW " + narrow(from_) + " -> " + narrow(to_) + " failed, error " +
+             std::to_string(GetLastError()));
+    moved_ = true;
+    say("renamed=" + narrow(from_) + " -> " + narrow(to_));
+}
+
+RenamedFile::~RenamedFile() {
+    if (moved_ && !MoveFileW(to_.c_str(), from_.c_str()))
+        noteCleanupFailure("could not rename " + narrow(to_) + " back, error " +
+                           std::to_string(GetLastError()));
+}
+
+void RenamedFile::restore() {
+    if (!moved_)
+        return;
+    if (!MoveFileW(to_.c_str(), from_.c_str()))
+        fail("MoveFileW back " + narrow(to_) + " -> " + narrow(from_) + " failed, error " +
+             std::to_string(GetLastError()));
+    moved_ = false;
+    say("restored=" + narrow(from_));
+}
+
+void writeFile(const std::wstring& path, const std::string& bytes) {
+    support::Handle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    check(file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+              written == bytes.size(),
+          "could not write " + narrow(path));
+}
+
+std::string readFile(const std::wstring& path) {
+    support::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string bytes;
+    if (!file)
+        return bytes;
+    char buf[65536];
+    DWORD got = 0;
+    while (ReadFile(file.get(), buf, sizeof buf, &got, nullptr) && got)
+        bytes.append(buf, got);
+    return bytes;
+}
+
+} // namespace e2e

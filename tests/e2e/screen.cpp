@@ -1,0 +1,189 @@
+#include "tests/e2e/screen.h"
+
+#include "tests/support/dib.h"
+#include "tests/support/handle.h"
+
+#include <cstdio>
+
+namespace e2e {
+
+Pixels captureScreen(const RECT& area) {
+    Pixels px;
+    px.width = area.right - area.left;
+    px.height = area.bottom - area.top;
+    if (px.width <= 0 || px.height <= 0)
+        return px;
+    BITMAPINFO bi = support::topDownInfo(px.width, px.height);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (dib && bits) {
+        HGDIOBJ old = SelectObject(mem, dib);
+        BitBlt(mem, 0, 0, px.width, px.height, screen, area.left, area.top, SRCCOPY);
+        GdiFlush();
+        const uint32_t* src = static_cast<const uint32_t*>(bits);
+        px.rgb.assign(src, src + static_cast<size_t>(px.width) * px.height);
+        for (auto& p : px.rgb)
+            p &= 0xFFFFFF;
+        SelectObject(mem, old);
+        DeleteObject(dib);
+    }
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return px;
+}
+
+bool writeBmp(const std::wstring& path, const Pixels& px) {
+    const DWORD rowBytes = (static_cast<DWORD>(px.width) * 3 + 3) & ~3u;
+    const DWORD imageBytes = rowBytes * static_cast<DWORD>(px.height);
+    BITMAPFILEHEADER fh{};
+    BITMAPINFOHEADER ih{};
+    fh.bfType = 0x4D42; // "BM"
+    fh.bfOffBits = sizeof fh + sizeof ih;
+    fh.bfSize = fh.bfOffBits + imageBytes;
+    ih.biSize = sizeof ih;
+    ih.biWidth = px.width;
+    ih.biHeight = px.height; // bottom row first, as most readers expect
+    ih.biPlanes = 1;
+    ih.biBitCount = 24;
+    ih.biCompression = BI_RGB;
+    ih.biSizeImage = imageBytes;
+    std::vector<unsigned char> image(imageBytes, 0);
+    for (int y = 0; y < px.height; ++y) {
+        unsigned char* row = image.data() + static_cast<size_t>(px.height - 1 - y) * rowBytes;
+        for (int x = 0; x < px.width; ++x) {
+            uint32_t c = px.at(x, y);
+            row[x * 3 + 0] = static_cast<unsigned char>(c & 0xFF);
+            row[x * 3 + 1] = static_cast<unsigned char>((c >> 8) & 0xFF);
+            row[x * 3 + 2] = static_cast<unsigned char>((c >> 16) & 0xFF);
+        }
+    }
+    support::Handle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file.get(), &fh, sizeof fh, &written, nullptr) &&
+              WriteFile(file.get(), &ih, sizeof ih, &written, nullptr) &&
+              WriteFile(file.get(), image.data(), imageBytes, &written, nullptr) && written == imageBytes;
+    return ok;
+}
+
+bool saveScreenBmp(const std::wstring& path) {
+    RECT all{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN), 0, 0};
+    all.right = all.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    all.bottom = all.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    Pixels px = captureScreen(all);
+    return !px.rgb.empty() && writeBmp(path, px);
+}
+
+std::string colourText(uint32_t rgb) {
+    char buf[32];
+    snprintf(buf, sizeof buf, "RGB(%u,%u,%u)", (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+    return buf;
+}
+
+uint32_t patternColour(int x, int y, int variant) {
+    if (variant == 1) {
+        if ((x + 2 * y) % 9 == 0)
+            return 0x010000; // the frame's key colour
+        uint32_t r = static_cast<uint32_t>(x * 3 + y) & 0xFF, g = static_cast<uint32_t>(y * 11) & 0xFF;
+        uint32_t b = (static_cast<uint32_t>(x * 13) & 0xFF) | 0x40;
+        return (r << 16) | (g << 8) | b;
+    }
+    if (variant == 2)
+        return ~patternColour(x, y, 0) & 0xFFFFFF;
+    uint32_t r = static_cast<uint32_t>(x * 7) & 0xFF;
+    uint32_t g = static_cast<uint32_t>(y * 5) & 0xFF;
+    uint32_t b = static_cast<uint32_t>(x ^ y) & 0xFF;
+    if (r == 1 && g == 0 && b == 0)
+        b = 2; // never the frame's key colour
+    return (r << 16) | (g << 8) | b;
+}
+
+namespace {
+const wchar_t kPatternClass[] = L"VantrelE2EPattern";
+
+LRESULT CALLBACK patternProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_ERASEBKGND: return 1;
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        BITMAPINFO bi = support::topDownInfo(rc.right, rc.bottom);
+        std::vector<uint32_t> bits(static_cast<size_t>(rc.right) * rc.bottom);
+        for (int y = 0; y < rc.bottom; ++y)
+            for (int x = 0; x < rc.right; ++x)
+                bits[static_cast<size_t>(y) * rc.right + x] =
+                    patternColour(x, y, static_cast<int>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
+        SetDIBitsToDevice(dc, 0, 0, rc.right, rc.bottom, 0, 0, 0, rc.bottom, bits.data(), &bi,
+                          DIB_RGB_COLORS);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_CLOSE: DestroyWindow(hwnd); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+} // namespace
+
+PatternWindow::PatternWindow(const RECT& screenRect, int variant) : rect_(screenRect), variant_(variant) {
+    support::Handle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    HANDLE readyEvent = ready.get();
+    thread_ = std::thread([this, readyEvent] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = patternProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kPatternClass;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        RegisterClassW(&wc); // fails harmlessly when a previous window registered it
+        HWND w = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kPatternClass, L"vantrel e2e pattern",
+                                 WS_POPUP | WS_SYSMENU, rect_.left, rect_.top, rect_.right - rect_.left,
+                                 rect_.bottom - rect_.top, nullptr, nullptr, wc.hInstance, nullptr);
+        threadId_ = GetCurrentThreadId();
+        hwnd_ = w;
+        if (w)
+            SetWindowLongPtrW(w, GWLP_USERDATA, variant_);
+        if (w) {
+            ShowWindow(w, SW_SHOWNOACTIVATE);
+            UpdateWindow(w);
+        }
+        SetEvent(readyEvent);
+        if (!w)
+            return;
+        MSG m;
+        while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+            TranslateMessage(&m);
+            DispatchMessageW(&m);
+        }
+    });
+    WaitForSingleObject(readyEvent, 10000);
+    if (!hwnd_) {
+        thread_.join();
+        fail("could not create the pattern window");
+    }
+    sayKey("pattern_window", hex(hwnd_) + " " + rectText(rect_));
+}
+
+void PatternWindow::setVariant(int variant) {
+    variant_ = variant;
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, variant);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Sleep(100); // let the X server show the new pixels
+}
+
+PatternWindow::~PatternWindow() {
+    if (hwnd_)
+        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+    else if (threadId_)
+        PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+    if (thread_.joinable())
+        thread_.join();
+}
+
+} // namespace e2e

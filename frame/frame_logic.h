@@ -4,6 +4,7 @@
 // paints around the picture.
 
 #include "platform/rect.h"
+#include "res/resource.h"
 
 #include <string>
 #include <vector>
@@ -18,7 +19,7 @@ inline constexpr long long kHtBorder = 18;              // HTBORDER
 inline constexpr unsigned int kSysCommandMask = 0xFFF0; // the system keeps the low four bits of a command
 
 // The About item's command in the window menu.
-inline constexpr unsigned int kAboutCommand = 0x0010;
+inline constexpr unsigned int kAboutCommand = IDM_ABOUTBOX;
 
 // "Vantrel W:300 H:200" for a client area of 300 by 200 pixels.
 std::wstring FormatCaption(int clientWidth, int clientHeight);

@@ -1,6 +1,7 @@
 #pragma once
 // The least a screen capture has to do: copy a rectangle of the screen into a new bitmap in the
-// screen's own format. Shared by the capture benchmark's baseline program and its probe.
+// screen's own format, layered windows included as the program copies it. Shared by the capture benchmark's
+// baseline program and its probe.
 #include <windows.h>
 
 namespace bench {
@@ -17,7 +18,7 @@ inline HBITMAP CopyScreenArea(int x, int y, int width, int height) {
     bool copied = false;
     if (bitmap && memory) {
         HGDIOBJ old = ::SelectObject(memory, bitmap);
-        copied = ::BitBlt(memory, 0, 0, width, height, screen, x, y, SRCCOPY) != FALSE;
+        copied = ::BitBlt(memory, 0, 0, width, height, screen, x, y, SRCCOPY | CAPTUREBLT) != FALSE;
         ::SelectObject(memory, old);
     }
     if (memory)

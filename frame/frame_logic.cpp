@@ -20,6 +20,11 @@ bool IsAboutCommand(unsigned int command) noexcept {
     return (command & kSysCommandMask) == kAboutCommand;
 }
 
+bool SettlesPictureLookWhenShown(const char* wineVersion) noexcept {
+    // Every Wine so far keeps the hidden window keyed; an empty version text is still Wine.
+    return wineVersion != nullptr;
+}
+
 std::vector<platform::Rect> AroundPicture(int clientWidth, int clientHeight, int pictureWidth,
                                           int pictureHeight) {
     if (pictureWidth == 0 || pictureHeight == 0)

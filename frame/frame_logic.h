@@ -1,7 +1,7 @@
 #pragma once
 // The frame's decisions: its caption, the hit-test answer while a picture is held, where the
-// minimised icon goes, which window-menu commands open the About box, and what its background brush
-// paints around the picture.
+// minimised icon goes, which window-menu commands open the About box, whether the picture look needs
+// settling once shown, and what its background brush paints around the picture.
 
 #include "platform/rect.h"
 #include "res/resource.h"
@@ -33,6 +33,12 @@ int IconOffset(int clientExtent, int iconExtent) noexcept;
 
 // Window-menu commands 0x0010 to 0x001F open the About box.
 bool IsAboutCommand(unsigned int command) noexcept;
+
+// Whether the picture look, applied while the frame is hidden for a capture, has to be settled once the
+// frame is shown again. Wine (wineVersion: its version text; null on Windows) ignores the removal of
+// WS_EX_LAYERED from a hidden window and shows the frame still keyed; Windows applies it at once, and there
+// a keyed state entered and left on the visible frame could only flash.
+bool SettlesPictureLookWhenShown(const char* wineVersion) noexcept;
 
 // The parts of a client area that a picture drawn at its top-left corner leaves uncovered, for the
 // background brush: the strip right of the picture (full height) and the one below it, empty ones left

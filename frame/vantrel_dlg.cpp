@@ -4,6 +4,7 @@
 #include "frame/frame_logic.h"
 #include "frame/panel_placement.h"
 #include "platform/dwm.h"
+#include "platform/late_bound.h"
 #include "platform/rect_win.h"
 #include "platform/unique_handle.h"
 #include "res/resource.h"
@@ -16,6 +17,7 @@ static_assert((frame::kAboutCommand & ~frame::kSysCommandMask) == 0 && frame::kA
 CVantrelDlg::CVantrelDlg() noexcept
     : CDialogEx(IDD_VANTREL_DIALOG, nullptr),
       m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      m_settlesPictureLook(frame::SettlesPictureLookWhenShown(platform::WineVersion())),
       m_dlgOperation(*this) {}
 
 BOOL CVantrelDlg::OnInitDialog() {
@@ -28,8 +30,7 @@ BOOL CVantrelDlg::OnInitDialog() {
     ::ShowWindow(m_dlgOperation.GetSafeHwnd(), SW_SHOW);
 
     // The template makes the frame layered; the key colour makes its client area see-through.
-    ::SetLayeredWindowAttributes(m_wnd, kKeyColour, 0, LWA_COLORKEY);
-    SetBackgroundColor(kKeyColour);
+    ShowSeeThrough();
     UpdateTitle();
     return TRUE;
 }
@@ -184,19 +185,17 @@ void CVantrelDlg::PlacePanel() {
     ::MoveWindow(panel, p.x, p.y, p.width, p.height, TRUE);
 }
 
-void CVantrelDlg::SetBackgroundColor(COLORREF colour) {
+// Sets what the frame's background shows, the picture borrowed: the look's switch repaints once.
+void CVantrelDlg::SetBackground(COLORREF colour, HBITMAP borrowed) {
     m_background.reset(::CreateSolidBrush(colour));
-    Repaint();
-}
-
-void CVantrelDlg::SetBackgroundImage(HBITMAP borrowed) {
     m_picture = borrowed;
-    Repaint();
 }
 
-void CVantrelDlg::Repaint() {
-    ::InvalidateRect(m_wnd, nullptr, TRUE);
-    ::UpdateWindow(m_wnd);
+// Repaints a look change at once, the frame too: a window whose WS_EX_LAYERED changed is drawn anew,
+// caption included.
+void CVantrelDlg::RepaintLook() {
+    ::RedrawWindow(m_wnd, nullptr, nullptr,
+                   RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 // Rewrites the extended style only when it changes; no frame-change notification follows.
@@ -207,26 +206,29 @@ void CVantrelDlg::ChangeExStyle(DWORD remove, DWORD add) {
         ::SetWindowLongW(m_wnd, GWL_EXSTYLE, static_cast<LONG>(wanted));
 }
 
+// Everything is in place before the one repaint, so the picture gives way to the key colour and never to
+// a white frame.
 void CVantrelDlg::ShowSeeThrough() {
-    SetBackgroundImage(nullptr);
+    SetBackground(kKeyColour, nullptr);
     ChangeExStyle(0, WS_EX_LAYERED);
     ::SetLayeredWindowAttributes(m_wnd, kKeyColour, 0, LWA_COLORKEY);
-    SetBackgroundColor(kKeyColour);
+    RepaintLook();
 }
 
 void CVantrelDlg::ShowPicture(HBITMAP borrowed) {
     ChangeExStyle(WS_EX_LAYERED, 0);
-    SetBackgroundColor(RGB(255, 255, 255));
-    SetBackgroundImage(borrowed);
+    SetBackground(RGB(255, 255, 255), borrowed);
+    RepaintLook();
 }
 
-// A platform that keeps a window keyed when WS_EX_LAYERED is removed while the window is hidden
-// (Wine does, and then shows nothing of the client area) would leave the picture see-through.
-// Entering the keyed state and leaving it again while the frame is visible drops the key
-// everywhere; where the removal already took effect this changes nothing that can be seen.
+// Under Wine the frame, hidden when the picture look was applied, comes back still keyed and shows nothing
+// of its client area: entering the keyed state and leaving it again while the frame is visible drops the
+// key. Windows applied the look already and is left alone.
 void CVantrelDlg::SettlePictureLook() {
+    if (!m_settlesPictureLook)
+        return;
     ChangeExStyle(0, WS_EX_LAYERED);
     ::SetLayeredWindowAttributes(m_wnd, kKeyColour, 0, LWA_COLORKEY);
     ChangeExStyle(WS_EX_LAYERED, 0);
-    ::RedrawWindow(m_wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RepaintLook();
 }

@@ -27,10 +27,8 @@ private:
     void PlacePanel() override;
 
     void UpdateTitle();
-    // Each repaints the frame at once.
-    void SetBackgroundColor(COLORREF colour);
-    void SetBackgroundImage(HBITMAP borrowed);
-    void Repaint();
+    void SetBackground(COLORREF colour, HBITMAP borrowed);
+    void RepaintLook();
     void OnSysCommand(UINT command, LPARAM lp);
     void OnPaint();
     void OnMove(LPARAM lp);
@@ -44,6 +42,7 @@ private:
     HICON m_hIcon;                      // shared icon from the resources: never destroyed
     platform::UniqueBrush m_background; // the key colour or white
     HBITMAP m_picture = nullptr;        // borrowed from the panel, which keeps it alive while it is shown
+    bool m_settlesPictureLook;          // the picture look needs settling once shown (under Wine)
     COperationDlg m_dlgOperation;
 };
 

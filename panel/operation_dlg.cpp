@@ -74,6 +74,8 @@ bool COperationDlg::PreTranslateMessage(MSG& msg) {
 // area and the controls paint themselves readable on it; off glass they are the system's again.
 void COperationDlg::ApplyGlassMode() {
     const panel::GlassActions actions = panel::PlanGlassMode(m_bGlass, m_bSubclassed);
+    if (m_bGlass)
+        DisableHideAnimations();
     if (actions.setMargins) {
         m_marGlass = MARGINS{-1, 0, 0, 0};
         platform::ExtendFrameIntoClient(m_wnd, &m_marGlass);
@@ -89,6 +91,14 @@ void COperationDlg::ApplyGlassMode() {
         m_chkRightPos.UnsubclassWindow();
     }
     ::InvalidateRect(m_wnd, nullptr, TRUE);
+}
+
+// With composition on, the window manager may animate a window as it is hidden; a capture must find the
+// frame and the panel gone after its pause, so neither is animated. Set at start and again whenever
+// composition comes on, for a window manager that the switch started anew.
+void COperationDlg::DisableHideAnimations() {
+    platform::DisableTransitions(m_host.HostWindow());
+    platform::DisableTransitions(m_wnd);
 }
 
 // Takes over the five controls, once.
@@ -236,13 +246,7 @@ void COperationDlg::OnSave() {
     settings.initialName = L"無題";
     settings.types = panel::ParseFileFilter(panel::kSaveFilter);
     // The dialog is modal to the panel; the frame is held still while it is up.
-    HWND frame = m_host.HostWindow();
-    const bool frameWasEnabled = frame && ::IsWindowEnabled(frame);
-    if (frameWasEnabled)
-        ::EnableWindow(frame, FALSE);
     const std::optional<std::wstring> path = platform::AskSavePath(m_wnd, settings);
-    if (frameWasEnabled)
-        ::EnableWindow(frame, TRUE);
     if (!path)
         return;
     switch (panel::SavePictureFile(m_bmpCapture.get(), *path)) {

@@ -47,6 +47,7 @@ private:
     void SetUpToolTip();
     void ApplyGlassMode();
     void SubclassGlassControls();
+    void DisableHideAnimations();
     void HideWindows();
     void ShowWindows();
     void ReportClipboard(platform::ClipboardResult result);

@@ -9,8 +9,8 @@ namespace panel {
 
 class PanelHost {
 public:
-    // The host's window: the panel's owner, hidden and shown around a capture, copied from by a capture,
-    // held still while the save dialog is up and dragged by the panel's caption.
+    // The host's window: the panel's owner, hidden and shown around a capture, copied from by a capture
+    // and dragged by the panel's caption.
     virtual HWND HostWindow() const noexcept = 0;
     // The see-through look, the picture look (the picture is borrowed: the panel keeps it alive while it
     // is shown) and settling the picture look once the host is visible again.

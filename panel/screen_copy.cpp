@@ -39,7 +39,9 @@ platform::UniqueBitmap CopyScreenUnderClient(HWND wnd) {
     platform::SelectScope select(memory.get(), bitmap.get());
     // The picture keeps the client area's size and place even where it reaches past the screens; only
     // what lies on them is copied (a copy that starts off the screen fails as a whole under Wine), and
-    // the rest, which shows nothing, is black.
+    // the rest, which shows nothing, is black. CAPTUREBLT brings in other programs' layered windows (menus
+    // with shadows, fading tips, overlays), which a system without composition leaves out of a plain copy;
+    // the frame and the panel are hidden by now, so it cannot bring them in.
     const RECT area{origin.x, origin.y, origin.x + width, origin.y + height};
     const RECT screens{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
                        ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
@@ -50,7 +52,7 @@ platform::UniqueBitmap CopyScreenUnderClient(HWND wnd) {
         ::PatBlt(memory.get(), 0, 0, width, height, BLACKNESS);
     if (onScreen && !::BitBlt(memory.get(), visible.left - area.left, visible.top - area.top,
                               visible.right - visible.left, visible.bottom - visible.top, screen.get(),
-                              visible.left, visible.top, SRCCOPY))
+                              visible.left, visible.top, SRCCOPY | CAPTUREBLT))
         return {};
     return bitmap;
 }

@@ -1,5 +1,6 @@
 #include "platform/app.h"
 
+#include "platform/com_apartment.h"
 #include "platform/dialog.h"
 
 #include "platform/path_text.h"
@@ -46,14 +47,18 @@ void CWinApp::NoteWindowDestroyed(const CDialogEx* dlg) noexcept {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform::CWinApp* app = platform::CWinApp::Current();
-    if (!app || !app->InitInstance())
-        return 0;
-    MSG msg{};
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (!platform::PreTranslateForDialogs(msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
+    int exitCode = 0;
+    if (app && app->InitInstance()) {
+        MSG msg{};
+        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            if (!platform::PreTranslateForDialogs(msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
         }
+        exitCode = static_cast<int>(msg.wParam);
     }
-    return static_cast<int>(msg.wParam);
+    // The thread that entered the apartment leaves it, once its windows are gone.
+    platform::LeaveComApartment();
+    return exitCode;
 }

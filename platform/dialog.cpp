@@ -1,6 +1,7 @@
 #include "platform/dialog.h"
 
 #include "platform/app.h"
+#include "platform/modal_scope.h"
 #include "platform/rect_win.h"
 
 #include <vector>
@@ -50,7 +51,9 @@ INT_PTR CDialogEx::DoModal() {
         if (CWinApp* app = CWinApp::Current())
             owner = app->MainWindowHandle();
     }
-    // The owner is disabled for the run; a disabled owner is also what lets the dialog centre itself.
+    // The owner is disabled for the run, and so are the program's other windows; a disabled owner is also
+    // what lets the dialog centre itself.
+    const ModalScope others(owner);
     bool reenableOwner = false;
     if (owner && ::IsWindowEnabled(owner)) {
         ::EnableWindow(owner, FALSE);
@@ -233,6 +236,10 @@ void CDialogEx::Detach() {
         app->NoteWindowDestroyed(this);
     m_wnd = nullptr;
     m_endModal = true;
+}
+
+bool IsProgramDialog(HWND wnd) noexcept {
+    return FromWindow(wnd) != nullptr;
 }
 
 bool PreTranslateForDialogs(MSG& msg) {

@@ -69,4 +69,7 @@ private:
 // Gives the dialog that owns msg.hwnd the first look at a queued message; true when it was handled.
 bool PreTranslateForDialogs(MSG& msg);
 
+// True when wnd is the window of one of the program's dialogs.
+bool IsProgramDialog(HWND wnd) noexcept;
+
 } // namespace platform

@@ -40,4 +40,12 @@ HRESULT ExtendFrameIntoClient(HWND wnd, const MARGINS* margins) noexcept {
     return fn ? fn(wnd, margins) : E_NOTIMPL;
 }
 
+HRESULT DisableTransitions(HWND wnd) noexcept {
+    if (!SystemIsVersion6OrLater())
+        return -1;
+    const auto fn = BoundDwmapi().DwmSetWindowAttribute;
+    const BOOL disabled = TRUE;
+    return fn ? fn(wnd, DWMWA_TRANSITIONS_FORCEDISABLED, &disabled, sizeof(disabled)) : E_NOTIMPL;
+}
+
 } // namespace platform

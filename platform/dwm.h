@@ -16,5 +16,8 @@ bool GetExtendedFrameBounds(HWND wnd, RECT& bounds) noexcept;
 HRESULT CheckComposition(bool* enabled) noexcept;
 // Extends the glass frame into the client area of wnd; -1 without a call on an older system.
 HRESULT ExtendFrameIntoClient(HWND wnd, const MARGINS* margins) noexcept;
+// Turns off the window manager's animations of wnd (DWMWA_TRANSITIONS_FORCEDISABLED), so that hiding it
+// takes it off the screen at once; -1 without a call on an older system.
+HRESULT DisableTransitions(HWND wnd) noexcept;
 
 } // namespace platform

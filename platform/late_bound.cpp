@@ -30,6 +30,17 @@ bool SystemIsVersion6OrLater() noexcept {
     return g_bOsVersionKnown && g_osVersion.dwMajorVersion >= 6;
 }
 
+const char* WineVersion() noexcept {
+    // ntdll is in every process from its start: asking it loads nothing.
+    static const char* const version = [] {
+        using GetVersionFn = const char*(CDECL*)();
+        const auto fn = reinterpret_cast<GetVersionFn>(
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version")));
+        return fn ? fn() : nullptr;
+    }();
+    return version;
+}
+
 #define VANTREL_BIND(name) BindExport(module, dll.name, #name);
 #define VANTREL_BOUND_LIBRARY(Function, Dll, file, EXPORTS)                                                  \
     const Dll& Function() noexcept {                                                                         \

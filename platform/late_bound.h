@@ -17,6 +17,10 @@ namespace platform {
 // a failed read counts as an older system and is tried again at the next call.
 bool SystemIsVersion6OrLater() noexcept;
 
+// The version text of Wine when the program runs under it (ntdll's wine_get_version), null on Windows.
+// Asked only where Wine behaves otherwise than Windows, to work around that there alone.
+const char* WineVersion() noexcept;
+
 // GDI+'s flat interface, declared here with only what saving needs (its own headers bring C++ classes).
 namespace gdiplus {
 using Status = int;
@@ -60,7 +64,8 @@ Status WINAPI GdipDisposeImage(Image* image);
 // The lists: X(export) for every entry point the program uses, library by library.
 // clang-format off
 #define VANTREL_DWMAPI_EXPORTS(X) \
-    X(DwmIsCompositionEnabled) X(DwmExtendFrameIntoClientArea) X(DwmGetWindowAttribute)
+    X(DwmIsCompositionEnabled) X(DwmExtendFrameIntoClientArea) X(DwmGetWindowAttribute) \
+    X(DwmSetWindowAttribute)
 #define VANTREL_GDIPLUS_EXPORTS(X) \
     X(GdiplusStartup) X(GdiplusShutdown) \
     X(GdipGetImageEncodersSize) X(GdipGetImageEncoders) \

@@ -1,7 +1,7 @@
 #include "platform/message_box.h"
 
 #include "platform/app.h"
-
+#include "platform/modal_scope.h"
 #include "platform/path_text.h"
 
 namespace platform {
@@ -14,6 +14,8 @@ int ShowMessage(HWND owner, const wchar_t* text) {
         if (CWinApp* app = CWinApp::Current())
             owner = app->MainWindowHandle();
     }
+    // The box disables its owner itself; the program's other windows wait with it.
+    const ModalScope others(owner);
     return ::MessageBoxW(owner, text, caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -1,6 +1,8 @@
 #include "platform/save_dialog.h"
 
+#include "platform/com_apartment.h"
 #include "platform/late_bound.h"
+#include "platform/modal_scope.h"
 
 #include <commdlg.h>
 #include <shobjidl.h>
@@ -24,13 +26,9 @@ template <typename T> struct ComRef {
 enum class Outcome { Chosen, Cancelled, Unavailable };
 
 Outcome AskNewStyle(HWND owner, const SaveDialogSettings& settings, std::wstring& path) {
-    // ole32 is bound when the dialog is first asked for, not at start-up.
+    if (!EnterComApartment())
+        return Outcome::Unavailable;
     const Ole32Dll& com = BoundOle32();
-    if (!com.Complete())
-        return Outcome::Unavailable;
-    const HRESULT init = com.CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    if (FAILED(init))
-        return Outcome::Unavailable;
     Outcome outcome = Outcome::Unavailable;
     {
         ComRef<IFileSaveDialog> dialog;
@@ -58,7 +56,6 @@ Outcome AskNewStyle(HWND owner, const SaveDialogSettings& settings, std::wstring
             }
         }
     }
-    com.CoUninitialize();
     return outcome;
 }
 
@@ -90,6 +87,8 @@ Outcome AskClassic(HWND owner, const SaveDialogSettings& settings, std::wstring&
 } // namespace
 
 std::optional<std::wstring> AskSavePath(HWND owner, const SaveDialogSettings& settings) {
+    // Either dialog disables its owner itself; the program's other windows wait with it.
+    const ModalScope others(owner);
     std::wstring path;
     Outcome outcome = Outcome::Unavailable;
     if (SystemIsVersion6OrLater())

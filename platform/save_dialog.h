@@ -18,7 +18,8 @@ struct SaveDialogSettings {
         types; // display text and pattern; the first is selected
 };
 
-// Runs the dialog modally with owner disabled; the chosen file's full path, or nothing when cancelled.
+// Runs the dialog modally with owner and the program's other windows disabled; the chosen file's full
+// path, or nothing when cancelled.
 // Asks before an existing file is chosen.
 std::optional<std::wstring> AskSavePath(HWND owner, const SaveDialogSettings& settings);
 

@@ -42,6 +42,8 @@ constexpr int kFaceBand = 3;
 
 const char kIsEnabled[] = "DwmIsCompositionEnabled";
 const char kExtend[] = "DwmExtendFrameIntoClientArea";
+const char kSetAttribute[] = "DwmSetWindowAttribute";
+constexpr int kTransitionsForceDisabled = 3; // DWMWA_TRANSITIONS_FORCEDISABLED
 
 std::string handleText(HWND hwnd) {
     char buf[32];
@@ -148,12 +150,13 @@ public:
             lines.push_back(text.substr(start, end - start));
         return lines;
     }
-    // The calls that decide the glass look, from the index `from` of calls() on (the frame's placement
-    // asks for window attributes too).
+    // The calls that follow composition (the glass look, the windows' hide animations turned off), from
+    // the index `from` of calls() on (the frame's placement asks for window attributes too).
     std::vector<std::string> glassCalls(size_t from = 0) const {
         std::vector<std::string> all = calls(), glass;
         for (size_t i = from; i < all.size(); ++i)
-            if (all[i].rfind(kIsEnabled, 0) == 0 || all[i].rfind(kExtend, 0) == 0)
+            if (all[i].rfind(kIsEnabled, 0) == 0 || all[i].rfind(kExtend, 0) == 0 ||
+                all[i].rfind(kSetAttribute, 0) == 0)
                 glass.push_back(all[i]);
         return glass;
     }
@@ -171,6 +174,15 @@ std::string isEnabledLine(bool on) {
 }
 std::string extendLine(HWND panel) {
     return std::string(kExtend) + " hwnd=" + handleText(panel) + " margins=-1,0,0,0";
+}
+// What finding composition on does: the frame's and the panel's hide animations are turned off, then the
+// panel becomes glass.
+std::vector<std::string> compositionOnLines(const App& app) {
+    auto noTransitions = [](HWND hwnd) {
+        return std::string(kSetAttribute) + " hwnd=" + handleText(hwnd) +
+               " attribute=" + std::to_string(kTransitionsForceDisabled) + " value=1";
+    };
+    return {isEnabledLine(true), noTransitions(app.frame), noTransitions(app.panel), extendLine(app.panel)};
 }
 
 // The glass calls made since `from` are exactly `want` (waits for them, then a little longer for extra ones).
@@ -704,13 +716,14 @@ void caseOffAtStart() {
     savePanelShot(app, "glass_off");
 }
 
-// Composition on when the program starts: the glass look at once.
+// Composition on when the program starts: the frame's and the panel's hide animations are off before any
+// capture, and the panel has the glass look at once.
 void caseOnAtStart() {
     checkSubclassLayout();
     GlassCopy copy;
     copy.setComposition(true);
     App app(copy.launch());
-    expectGlassCalls(copy, 0, {isEnabledLine(true), extendLine(app.panel)}, "composition on at start");
+    expectGlassCalls(copy, 0, compositionOnLines(app), "composition on at start");
     expectGlass(app, copy, "composition on at start");
     savePanelShot(app, "glass_on");
     saveAlphaShot(app, copy, "glass_on_alpha");
@@ -737,10 +750,8 @@ void caseSwitching() {
         check(sendMessageTimeout(app.panel, kCompositionChanged, 0, 0), std::string(s.name) +
                                                                             ": the panel did not handle "
                                                                             "WM_DWMCOMPOSITIONCHANGED");
-        std::vector<std::string> want{isEnabledLine(s.on)};
-        if (s.on)
-            want.push_back(extendLine(app.panel));
-        expectGlassCalls(copy, mark, want, s.name);
+        expectGlassCalls(copy, mark, s.on ? compositionOnLines(app) : std::vector{isEnabledLine(false)},
+                         s.name);
         const PanelView v = s.on ? expectGlass(app, copy, s.name) : expectPlain(app, s.name);
         if (looks[s.on])
             expectSameLook(app, *looks[s.on], s.name);
@@ -801,7 +812,7 @@ void caseGdiSteady() {
     GlassCopy copy;
     copy.setComposition(true);
     App app(copy.launch());
-    expectGlassCalls(copy, 0, {isEnabledLine(true), extendLine(app.panel)}, "composition on at start");
+    expectGlassCalls(copy, 0, compositionOnLines(app), "composition on at start");
     const HWND service = pixelService(app.process.pid());
     DWORD_PTR checked = 0;
     check(sendMessageTimeout(service, dwm_standin::kCheckGdiCount, 0, 0, 10000, &checked) && checked == 1,
@@ -828,8 +839,8 @@ void caseGdiSteady() {
         switchComposition(app, copy, i % 2 != 0); // off, on, ...: ends on
     sayKey("switches",
            std::to_string(kSwitches) + " in " + std::to_string(static_cast<long>(watch.ms())) + " ms");
-    // Each switch asks once; each switch on extends the frame once.
-    expectEq("window manager calls of the switches", kSwitches + kSwitches / 2,
+    // Each switch asks once; each switch on turns off two windows' animations and extends the frame once.
+    expectEq("window manager calls of the switches", kSwitches + 3 * (kSwitches / 2),
              static_cast<long long>(copy.glassCalls(mark).size()));
     const GdiCount afterSwitches = settledCount(service, "after the switches");
 

@@ -294,4 +294,16 @@ HRESULT WINAPI DwmGetWindowAttribute(HWND hwnd, DWORD attribute, void*, DWORD) {
     return E_NOTIMPL;
 }
 
+HRESULT WINAPI DwmSetWindowAttribute(HWND hwnd, DWORD attribute, const void* value, DWORD size) {
+    startService();
+    std::string line =
+        "DwmSetWindowAttribute hwnd=" + handleText(hwnd) + " attribute=" + std::to_string(attribute);
+    if (value && size == sizeof(DWORD))
+        line += " value=" + std::to_string(*static_cast<const DWORD*>(value));
+    else
+        line += " size=" + std::to_string(size);
+    logLine(line);
+    return value ? S_OK : E_INVALIDARG;
+}
+
 } // extern "C"

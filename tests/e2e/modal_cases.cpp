@@ -1,0 +1,88 @@
+// End-to-end cases of the program's modal runs: while a dialog or message box of one of its windows is up,
+// the other window takes no command either, and both are usable again once it has closed. Clicks are real
+// X pointer clicks (xdotool), as a user makes them.
+#include "tests/e2e/app.h"
+#include "tests/e2e/case_registry.h"
+#include "tests/e2e/report.h"
+#include "tests/e2e/unix_tools.h"
+#include "tests/e2e/wait.h"
+#include "tests/e2e/window_lookup.h"
+
+#include "res/resource.h"
+
+using namespace e2e;
+
+namespace {
+
+// A click with the real pointer at a screen point, the button held briefly as a hand does.
+void clickAt(POINT p) {
+    runUnixOk("/usr/bin/xdotool mousemove " + std::to_string(p.x) + " " + std::to_string(p.y) +
+              " sleep 0.15 mousedown 1 sleep 0.15 mouseup 1");
+}
+
+// Both windows are enabled (true) or both disabled, with the style bit the system keeps.
+void expectEnabled(const App& app, bool enabled, const std::string& when) {
+    for (HWND w : {app.frame, app.panel}) {
+        const bool disabled = (GetWindowLongW(w, GWL_STYLE) & WS_DISABLED) != 0;
+        check(disabled != enabled, when + ": the " + (w == app.frame ? "frame" : "panel") + " is " +
+                                       (disabled ? "disabled" : "enabled"));
+    }
+}
+
+// Opens the About box from the frame's window menu and waits for it.
+HWND openAbout(const App& app) {
+    const std::vector<HWND> before = topLevelWindows(app.process.pid(), L"#32770", false);
+    check(PostMessageW(app.frame, WM_SYSCOMMAND, IDM_ABOUTBOX, 0), "could not post the About command");
+    HWND about = waitForNewWindow(app.process, before);
+    check(about != nullptr && windowText(about) == kAboutCaption,
+          "the About box did not open; windows of vantrel:" + describeWindows(app.process.pid()));
+    return about;
+}
+
+void closeWithOk(HWND box, const std::string& what) {
+    PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    check(waitFor([&] { return !IsWindow(box); }), what + " did not close with OK");
+}
+
+// The About box, owned by the frame, holds the panel still too: a real click on Capture does nothing while
+// it is up, and once it has closed both windows are enabled and the same click captures.
+void caseAboutHoldsPanel() {
+    App app;
+    HWND about = openAbout(app);
+    expectEnabled(app, false, "About box open");
+    const POINT capture = centre(windowRect(app.button(IDC_CAPTURE)));
+    RECT aboutRect = windowRect(about);
+    check(!PtInRect(&aboutRect, capture), "the About box covers the Capture button");
+    clickAt(capture);
+    Sleep(600); // a capture would have hidden both windows for 200 ms and changed the frame's look by now
+    check(app.layered() && IsWindowVisible(app.frame) && IsWindowVisible(app.panel),
+          "a click on Capture captured while the About box was open");
+    check(IsWindow(about) && IsWindowVisible(about), "the About box went away");
+    check(topLevelWindows(app.process.pid()).size() == 3,
+          "a window appeared on the click:" + describeWindows(app.process.pid()));
+
+    closeWithOk(about, "the About box");
+    expectEnabled(app, true, "About box closed");
+    clickAt(capture);
+    waitCaptured(app);
+}
+
+// A message box of the panel disables the frame as well as the panel for as long as it is up.
+void caseMessageHoldsFrame() {
+    App app;
+    const std::vector<HWND> before = topLevelWindows(app.process.pid(), L"#32770", false);
+    app.post(IDC_COPY); // nothing held: the panel says so
+    HWND box = waitForNewWindow(app.process, before);
+    check(box != nullptr && GetWindow(box, GW_OWNER) == app.panel,
+          "no message box of the panel appeared; windows of vantrel:" + describeWindows(app.process.pid()));
+    expectEnabled(app, false, "message box open");
+    closeWithOk(box, "the message box");
+    expectEnabled(app, true, "message box closed");
+}
+
+const RegisterCase kModalCases[] = {
+    {"modal_about_holds_panel", caseAboutHoldsPanel},
+    {"modal_message_holds_frame", caseMessageHoldsFrame},
+};
+
+} // namespace

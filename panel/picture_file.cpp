@@ -1,6 +1,8 @@
 #include "panel/picture_file.h"
 
+#include "panel/colour_quantizer.h"
 #include "panel/encoder_choice.h"
+#include "platform/bitmap_pixels.h"
 #include "platform/gdiplus_image.h"
 
 #include <vector>
@@ -24,6 +26,19 @@ struct TemporaryFile {
     }
 };
 
+// Encodes the picture to path. A GIF holds at most 256 colours: it gets the picture's own colours when it has
+// no more, else a palette chosen from them, each pixel its nearest entry.
+bool Encode(platform::CImage& image, HBITMAP picture, const std::wstring& path,
+            const platform::ImageEncoder& encoder) {
+    if (encoder.mimeType != L"image/gif")
+        return image.Save(path, encoder);
+    const auto pixels = platform::ReadBitmapPixels(picture);
+    if (!pixels)
+        return false;
+    const IndexedPicture indexed = QuantizeColours(pixels->pixels.data(), pixels->width, pixels->height);
+    return image.SaveIndexed(path, encoder, pixels->width, pixels->height, indexed.palette, indexed.indices);
+}
+
 } // namespace
 
 SaveOutcome SavePictureFile(HBITMAP picture, const std::wstring& path) {
@@ -40,7 +55,7 @@ SaveOutcome SavePictureFile(HBITMAP picture, const std::wstring& path) {
             wchar_t temporary[MAX_PATH] = L"";
             if (::GetTempFileNameW(FolderOf(path).c_str(), L"vtl", 0, temporary)) {
                 TemporaryFile written{temporary};
-                if (image.Save(written.path, (*encoders)[*chosen]) &&
+                if (Encode(image, picture, written.path, (*encoders)[*chosen]) &&
                     ::MoveFileExW(written.path.c_str(), path.c_str(),
                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
                     written.path.clear();

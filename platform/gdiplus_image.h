@@ -1,9 +1,13 @@
 #pragma once
-// Writing a bitmap to an image file through GDI+, which is bound and started on demand and shut down
-// again with the last image object.
+// Encoding pictures through GDI+, which is bound and started on demand and shut down again with the last
+// image object: a bitmap to a file, an indexed picture to a file with exactly its palette, a picture to a
+// file in memory.
+
+#include "platform/bitmap_layout.h"
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +20,9 @@ struct ImageEncoder {
     std::wstring extensions; // "*.BMP;*.DIB;*.RLE"
     std::wstring mimeType;   // "image/bmp"
 };
+
+// The first encoder of that MIME type ("image/png"); null when there is none.
+const ImageEncoder* FindEncoder(const std::vector<ImageEncoder>& encoders, const wchar_t* mimeType);
 
 // Holds GDI+ running while it lives: the first image object starts it, the last one shuts it down
 // (counted under a process-wide lock).
@@ -31,8 +38,17 @@ public:
     // GDI+'s encoders in its own order, read afresh; nothing when GDI+ cannot be started or read.
     std::optional<std::vector<ImageEncoder>> Encoders();
 
-    // Writes the borrowed bitmap to path with the encoder; false when nothing could be written.
+    // Writes the borrowed bitmap to path with the encoder; false when nothing could be written. For an
+    // indexed format (GIF) use SaveIndexed.
     bool Save(const std::wstring& path, const ImageEncoder& encoder);
+
+    // Writes a picture of palette indices (width * height, top row first) with exactly the given palette
+    // (0x00RRGGBB, 1 to 256 colours) through an 8-bit indexed bitmap; false when nothing could be written.
+    bool SaveIndexed(const std::wstring& path, const ImageEncoder& encoder, int width, int height,
+                     const std::vector<std::uint32_t>& palette, const std::vector<std::uint8_t>& indices);
+
+    // The whole file the encoder makes of the picture, in memory; nothing on failure.
+    std::optional<std::vector<std::uint8_t>> Encode(const RgbPicture& picture, const ImageEncoder& encoder);
 
 private:
     HBITMAP m_borrowed;

@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <uxtheme.h>
 
+#include <memory>
+
 namespace platform {
 
 namespace detail {
@@ -42,6 +44,24 @@ using UniqueLocal = UniqueAny<HLOCAL, detail::FreeLocal>;
 using UniqueHandle = UniqueAny<HANDLE, detail::CloseKernelHandle>;
 // Files, whose opening answers INVALID_HANDLE_VALUE on failure.
 using UniqueFile = UniqueAny<HANDLE, detail::CloseKernelHandle, detail::InvalidHandleIsEmpty>;
+
+// A bitmap nobody changes once it is made, held by several parties at once (the panel's picture, and the
+// clipboard's promise of formats made from it): one UniqueBitmap owns the handle and is deleted with the
+// last holder. Copying adds a holder.
+class SharedBitmap {
+public:
+    SharedBitmap() = default;
+    SharedBitmap(UniqueBitmap&& bitmap)
+        : m_owner(bitmap ? std::make_shared<const UniqueBitmap>(std::move(bitmap)) : nullptr) {}
+
+    HBITMAP get() const noexcept { return m_owner ? m_owner->get() : nullptr; }
+    explicit operator bool() const noexcept { return get() != nullptr; }
+    // This holder lets go; the bitmap stays while other holders keep it.
+    void reset() noexcept { m_owner.reset(); }
+
+private:
+    std::shared_ptr<const UniqueBitmap> m_owner;
+};
 
 // Selects an object into a DC and selects the previous one back on scope exit.
 class SelectScope {

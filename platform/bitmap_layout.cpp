@@ -54,16 +54,4 @@ bool WritePackedDib(const RgbPicture& picture, std::uint8_t* out) noexcept {
     return true;
 }
 
-std::vector<std::uint8_t> PadIndexRows(const std::vector<std::uint8_t>& indices, int width, int height) {
-    if (width <= 0 || height <= 0 ||
-        indices.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
-        return {};
-    const std::size_t stride = RowStride(width, 8);
-    std::vector<std::uint8_t> rows(stride * static_cast<std::size_t>(height), 0);
-    for (int y = 0; y < height; ++y)
-        std::copy_n(indices.begin() + static_cast<std::ptrdiff_t>(y) * width, width,
-                    rows.begin() + static_cast<std::ptrdiff_t>(y * stride));
-    return rows;
-}
-
 } // namespace platform

@@ -1,7 +1,7 @@
 #pragma once
-// How pixels are laid out in the bitmaps Windows exchanges: rows padded to four bytes, the packed
-// device-independent bitmap the clipboard carries, and the rows of an 8-bit indexed bitmap. Free of Win32
-// so that the byte layout is tested natively; the Win32 side checks its numbers against the real headers.
+// How pixels are laid out in the bitmaps Windows exchanges: rows padded to four bytes, and the packed
+// device-independent bitmap the clipboard carries. Free of Win32 so that the byte layout is tested natively;
+// the Win32 side checks its numbers against the real headers.
 
 #include <cstddef>
 #include <cstdint>
@@ -30,9 +30,5 @@ std::size_t PackedDibBytes(int width, int height) noexcept;
 // no resolution and no colour table, then the rows in blue, green, red order, padding zeroed. False, and
 // nothing written, for an empty picture or one with fewer pixels than its size says.
 bool WritePackedDib(const RgbPicture& picture, std::uint8_t* out) noexcept;
-
-// One index a pixel, tightly packed (width * height, top row first), laid out in rows of RowStride(width,
-// 8) bytes, the padding zero: what an 8-bit indexed bitmap reads. Empty when indices has the wrong size.
-std::vector<std::uint8_t> PadIndexRows(const std::vector<std::uint8_t>& indices, int width, int height);
 
 } // namespace platform

@@ -103,32 +103,6 @@ bool CImage::Save(const std::wstring& path, const ImageEncoder& encoder) {
     return api.GdipSaveImageToFile(bitmap.image, path.c_str(), &encoder.clsid, parameters) == 0;
 }
 
-bool CImage::SaveIndexed(const std::wstring& path, const ImageEncoder& encoder, int width, int height,
-                         const std::vector<std::uint32_t>& palette,
-                         const std::vector<std::uint8_t>& indices) {
-    if (palette.empty() || palette.size() > 256 || !EnsureStarted())
-        return false;
-    // GDI+ reads the rows in place, four-byte aligned; they must outlive the bitmap below.
-    std::vector<std::uint8_t> rows = PadIndexRows(indices, width, height);
-    if (rows.empty())
-        return false;
-    const GdiplusDll& api = BoundGdiplus();
-    ImageOwner bitmap;
-    if (api.GdipCreateBitmapFromScan0(width, height, static_cast<INT>(RowStride(width, 8)),
-                                      gdiplus::kPixelFormat8bppIndexed, rows.data(), &bitmap.image) != 0)
-        return false;
-    // ColorPalette: flags, count, then the entries, all opaque.
-    std::vector<UINT> table(2 + palette.size());
-    table[0] = 0;
-    table[1] = static_cast<UINT>(palette.size());
-    for (std::size_t i = 0; i < palette.size(); ++i)
-        table[2 + i] = 0xFF000000u | (palette[i] & 0x00FFFFFFu);
-    if (api.GdipSetImagePalette(bitmap.image, reinterpret_cast<const gdiplus::ColorPalette*>(table.data())) !=
-        0)
-        return false;
-    return api.GdipSaveImageToFile(bitmap.image, path.c_str(), &encoder.clsid, nullptr) == 0;
-}
-
 std::optional<std::vector<std::uint8_t>> CImage::Encode(const RgbPicture& picture,
                                                         const ImageEncoder& encoder) {
     const std::size_t count =

@@ -1,7 +1,6 @@
 #pragma once
 // Encoding pictures through GDI+, which is bound and started on demand and shut down again with the last
-// image object: a bitmap to a file, an indexed picture to a file with exactly its palette, a picture to a
-// file in memory.
+// image object: a bitmap to a file, a picture to a file in memory.
 
 #include "platform/bitmap_layout.h"
 
@@ -38,14 +37,8 @@ public:
     // GDI+'s encoders in its own order, read afresh; nothing when GDI+ cannot be started or read.
     std::optional<std::vector<ImageEncoder>> Encoders();
 
-    // Writes the borrowed bitmap to path with the encoder; false when nothing could be written. For an
-    // indexed format (GIF) use SaveIndexed.
+    // Writes the borrowed bitmap to path with the encoder; false when nothing could be written.
     bool Save(const std::wstring& path, const ImageEncoder& encoder);
-
-    // Writes a picture of palette indices (width * height, top row first) with exactly the given palette
-    // (0x00RRGGBB, 1 to 256 colours) through an 8-bit indexed bitmap; false when nothing could be written.
-    bool SaveIndexed(const std::wstring& path, const ImageEncoder& encoder, int width, int height,
-                     const std::vector<std::uint32_t>& palette, const std::vector<std::uint8_t>& indices);
 
     // The whole file the encoder makes of the picture, in memory; nothing on failure.
     std::optional<std::vector<std::uint8_t>> Encode(const RgbPicture& picture, const ImageEncoder& encoder);

@@ -23,7 +23,6 @@ bool SystemIsVersion6OrLater() noexcept;
 namespace gdiplus {
 using Status = int;
 using Image = void;
-using ARGB = UINT32;
 struct StartupInput {
     UINT32 version = 1;
     void* debugCallback = nullptr;
@@ -60,13 +59,6 @@ constexpr ULONG kEncoderParameterValueTypeLong = 4;
 // EncoderQuality, of the JPEG encoder: one LONG from 0 to 100.
 constexpr GUID kEncoderQuality = {
     0x1d5be4b5, 0xfa4a, 0x452d, {0x9c, 0xdd, 0x5d, 0xb3, 0x51, 0x05, 0xe7, 0xeb}};
-// A palette as GDI+ reads it: flags, the count, then that many ARGB entries (declared with one).
-struct ColorPalette {
-    UINT flags;
-    UINT count;
-    ARGB entries[1];
-};
-constexpr INT kPixelFormat8bppIndexed = 0x00030803;
 constexpr INT kPixelFormat32bppRGB = 0x00022009;
 
 // Signatures only: these are reached through GdiplusDll, never linked.
@@ -77,7 +69,6 @@ Status WINAPI GdipGetImageEncoders(UINT count, UINT bytes, ImageCodecInfo* encod
 Status WINAPI GdipCreateBitmapFromHBITMAP(HBITMAP bitmap, HPALETTE palette, Image** image);
 Status WINAPI GdipCreateBitmapFromScan0(INT width, INT height, INT stride, INT format, BYTE* scan0,
                                         Image** bitmap);
-Status WINAPI GdipSetImagePalette(Image* image, const ColorPalette* palette);
 Status WINAPI GdipSaveImageToFile(Image* image, const WCHAR* path, const CLSID* encoder,
                                   const EncoderParameters* parameters);
 Status WINAPI GdipSaveImageToStream(Image* image, IStream* stream, const CLSID* encoder,
@@ -92,7 +83,7 @@ Status WINAPI GdipDisposeImage(Image* image);
 #define VANTREL_GDIPLUS_EXPORTS(X) \
     X(GdiplusStartup) X(GdiplusShutdown) \
     X(GdipGetImageEncodersSize) X(GdipGetImageEncoders) \
-    X(GdipCreateBitmapFromHBITMAP) X(GdipCreateBitmapFromScan0) X(GdipSetImagePalette) \
+    X(GdipCreateBitmapFromHBITMAP) X(GdipCreateBitmapFromScan0) \
     X(GdipSaveImageToFile) X(GdipSaveImageToStream) X(GdipDisposeImage)
 #define VANTREL_VERSION_EXPORTS(X) \
     X(GetFileVersionInfoSizeW) X(GetFileVersionInfoW) X(VerQueryValueW)

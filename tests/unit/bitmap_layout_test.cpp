@@ -8,7 +8,6 @@
 namespace {
 
 using platform::PackedDibBytes;
-using platform::PadIndexRows;
 using platform::RgbPicture;
 using platform::RowStride;
 using platform::WritePackedDib;
@@ -63,16 +62,6 @@ TEST(BitmapLayout, PackedDibRefusesPicturesItCannotHold) {
     EXPECT_FALSE(WritePackedDib(RgbPicture{0, 5, {}}, out.data()));
     EXPECT_FALSE(WritePackedDib(RgbPicture{2, 2, {1, 2, 3}}, out.data())); // a pixel short
     EXPECT_EQ(std::vector<std::uint8_t>(64, 0xAB), out);
-}
-
-TEST(BitmapLayout, IndexRowsArePaddedWithZeros) {
-    const std::vector<std::uint8_t> indices = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-    const std::vector<std::uint8_t> expected = {1, 2, 3, 4, 5, 0, 0, 0, 6, 7, 8, 9, 10, 0, 0, 0};
-    EXPECT_EQ(expected, PadIndexRows(indices, 5, 2));
-    const std::vector<std::uint8_t> eight = {1, 2, 3, 4, 5, 6, 7, 8};
-    EXPECT_EQ(eight, PadIndexRows(eight, 4, 2)) << "rows of four need no padding";
-    EXPECT_TRUE(PadIndexRows(indices, 3, 3).empty()) << "nine pixels are not ten indices";
-    EXPECT_TRUE(PadIndexRows({}, 0, 0).empty());
 }
 
 } // namespace

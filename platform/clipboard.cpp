@@ -31,11 +31,6 @@ UINT PngFormat() {
     return format;
 }
 
-void FreeGlobal(HGLOBAL memory) noexcept {
-    ::GlobalFree(memory);
-}
-using UniqueGlobal = UniqueAny<HGLOBAL, FreeGlobal>;
-
 // Movable memory of the given size, filled by write(pointer); empty when either fails.
 template <typename Write> UniqueGlobal MakeGlobal(std::size_t bytes, Write write) {
     UniqueGlobal memory(bytes ? ::GlobalAlloc(GMEM_MOVEABLE, bytes) : nullptr);
@@ -117,10 +112,10 @@ void ClipboardPicture::OnDestroyClipboard() {
 }
 
 // Makes one promised format and hands it to the open clipboard; each is made at most once.
-bool ClipboardPicture::Render(UINT format) {
+void ClipboardPicture::Render(UINT format) {
     bool* promised = format == CF_DIB ? &m_bDibPromised : format == PngFormat() ? &m_bPngPromised : nullptr;
     if (!promised || !*promised)
-        return false;
+        return;
     *promised = false;
     const std::optional<RgbPicture> pixels = ReadBitmapPixels(m_picture.get());
     // The picture goes once nothing more is to be made of it.
@@ -129,10 +124,8 @@ bool ClipboardPicture::Render(UINT format) {
     UniqueGlobal data;
     if (pixels)
         data = format == CF_DIB ? MakeDib(*pixels) : MakePng(*pixels);
-    if (!data || !::SetClipboardData(format, data.get()))
-        return false;
-    (void)data.release(); // the clipboard owns it now
-    return true;
+    if (data && ::SetClipboardData(format, data.get()))
+        (void)data.release(); // the clipboard owns it now
 }
 
 } // namespace platform

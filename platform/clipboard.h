@@ -40,7 +40,7 @@ public:
     void OnDestroyClipboard();
 
 private:
-    bool Render(UINT format);
+    void Render(UINT format);
 
     SharedBitmap m_picture;
     bool m_bDibPromised = false;

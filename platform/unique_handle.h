@@ -24,6 +24,9 @@ inline void CloseKernelHandle(HANDLE h) noexcept {
 inline void FreeLocal(HLOCAL h) noexcept {
     ::LocalFree(h);
 }
+inline void FreeGlobal(HGLOBAL h) noexcept {
+    ::GlobalFree(h);
+}
 inline void CloseTheme(HTHEME h) noexcept {
     ::CloseThemeData(h);
 }
@@ -40,6 +43,7 @@ using UniqueRegion = UniqueAny<HRGN, detail::DeleteGdiObject>;
 using UniqueDc = UniqueAny<HDC, detail::DeleteMemoryDc>; // from CreateCompatibleDC
 using UniqueTheme = UniqueAny<HTHEME, detail::CloseTheme>;
 using UniqueLocal = UniqueAny<HLOCAL, detail::FreeLocal>;
+using UniqueGlobal = UniqueAny<HGLOBAL, detail::FreeGlobal>; // from GlobalAlloc, until the clipboard takes it
 // Kernel objects whose creation answers null on failure (events, processes, threads).
 using UniqueHandle = UniqueAny<HANDLE, detail::CloseKernelHandle>;
 // Files, whose opening answers INVALID_HANDLE_VALUE on failure.

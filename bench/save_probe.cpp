@@ -6,15 +6,15 @@
 // screen: a desktop gradient, windows with title bars and many lines of text in several fonts, a
 // photograph-like area of smooth shading with fine grain, and flat panels. Writes its pixels to
 // FOLDER\in.ppm (so that ImageMagick converts exactly the same picture), then saves it with
-// panel::SavePictureFile, the function behind Save, once to FOLDER\vantrel.png and once to
-// FOLDER\vantrel.bmp as a warm-up (not timed: the first save of a process also loads GDI+), and then
-// ROUNDS times each, alternating. Each timed save starts from a missing target and is timed with
+// panel::SavePictureFile, the function behind Save, once to each of FOLDER\vantrel.png, FOLDER\vantrel.bmp
+// and FOLDER\vantrel.gif as a warm-up (not timed: the first save of a process also loads GDI+), and then
+// ROUNDS times each, in turn. Each timed save starts from a missing target and is timed with
 // QueryPerformanceCounter around the call, which starts GDI+, encodes, writes a temporary file, moves it
 // over the target and shuts GDI+ down again, as every Save of the program does.
 //
-// Prints one line per timed save ("png_ms=12.3", "bmp_ms=4.5") and the file sizes ("png_bytes=...",
-// "bmp_bytes=..."). Exits with 1 when something could not be painted, written or saved, 2 on bad
-// arguments.
+// Prints one line per timed save ("png_ms=12.3", "bmp_ms=4.5", "gif_ms=...") and the file sizes
+// ("png_bytes=...", "bmp_bytes=...", "gif_bytes=..."). Exits with 1 when something could not be painted,
+// written or saved, 2 on bad arguments.
 #include "panel/picture_file.h"
 #include "tests/support/dib.h"
 #include "tests/support/stopwatch.h"
@@ -188,12 +188,12 @@ int wmain(int argc, wchar_t** argv) {
     const int rounds = argc == 3 ? _wtoi(argv[2]) : 0;
     if (rounds < 1) {
         std::fprintf(stderr, "usage: bench_save_probe.exe FOLDER ROUNDS\n"
-                             "  writes FOLDER\\in.ppm and times ROUNDS saves of it as PNG and as BMP\n");
+                             "  writes FOLDER\\in.ppm and times ROUNDS saves of it as PNG, BMP and GIF\n");
         return 2;
     }
     const std::wstring folder = argv[1];
     const std::wstring ppm = folder + L"\\in.ppm", png = folder + L"\\vantrel.png",
-                       bmp = folder + L"\\vantrel.bmp";
+                       bmp = folder + L"\\vantrel.bmp", gif = folder + L"\\vantrel.gif";
 
     HDC screen = ::GetDC(nullptr);
     HBITMAP picture = ::CreateCompatibleBitmap(screen, kWidth, kHeight);
@@ -216,15 +216,17 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
 
-    if (TimedSave(picture, png) < 0 || TimedSave(picture, bmp) < 0) // warm-up
+    if (TimedSave(picture, png) < 0 || TimedSave(picture, bmp) < 0 || TimedSave(picture, gif) < 0) // warm-up
         return 1;
     for (int i = 0; i < rounds; ++i) {
-        const double pngMs = TimedSave(picture, png), bmpMs = TimedSave(picture, bmp);
-        if (pngMs < 0 || bmpMs < 0)
+        const double pngMs = TimedSave(picture, png), bmpMs = TimedSave(picture, bmp),
+                     gifMs = TimedSave(picture, gif);
+        if (pngMs < 0 || bmpMs < 0 || gifMs < 0)
             return 1;
-        std::printf("png_ms=%.2f\nbmp_ms=%.2f\n", pngMs, bmpMs);
+        std::printf("png_ms=%.2f\nbmp_ms=%.2f\ngif_ms=%.2f\n", pngMs, bmpMs, gifMs);
     }
-    std::printf("png_bytes=%lld\nbmp_bytes=%lld\n", FileBytes(png), FileBytes(bmp));
+    std::printf("png_bytes=%lld\nbmp_bytes=%lld\ngif_bytes=%lld\n", FileBytes(png), FileBytes(bmp),
+                FileBytes(gif));
     std::fflush(stdout);
     ::DeleteObject(picture);
     return 0;

@@ -148,6 +148,9 @@ LRESULT COperationDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCLBUTTONDOWN: return OnNcLButtonDown(wp, lp);
     case WM_DWMCOMPOSITIONCHANGED: return OnCompositionChanged(wp, lp);
     case WM_NOTIFY: return OnNotify(wp, lp);
+    case WM_RENDERFORMAT: return OnRenderFormat(static_cast<UINT>(wp));
+    case WM_RENDERALLFORMATS: return OnRenderAllFormats();
+    case WM_DESTROYCLIPBOARD: return OnDestroyClipboard();
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
@@ -189,9 +192,9 @@ void COperationDlg::ShowWindows() {
 // picture and the frame's look stay as they are.
 void COperationDlg::OnCaptureToClipboard() {
     HideWindows();
-    platform::UniqueBitmap shot = panel::CopyScreenUnderClient(m_host.HostWindow());
+    const platform::SharedBitmap shot = panel::CopyScreenUnderClient(m_host.HostWindow());
     const bool captured = static_cast<bool>(shot);
-    const auto result = captured ? platform::PutBitmapOnClipboard(m_wnd, std::move(shot))
+    const auto result = captured ? m_clipboard.Put(m_wnd, panel::DuplicateBitmap(shot.get()), shot)
                                  : platform::ClipboardResult::Refused;
     ShowWindows();
     if (!captured)
@@ -231,8 +234,27 @@ void COperationDlg::OnCopy() {
     if (!Permitted(m_wnd, panel::Command::Copy, HoldsPicture()))
         return;
     platform::UniqueBitmap copy = panel::DuplicateBitmap(m_bmpCapture.get());
-    ReportClipboard(copy ? platform::PutBitmapOnClipboard(m_wnd, std::move(copy))
+    ReportClipboard(copy ? m_clipboard.Put(m_wnd, std::move(copy), m_bmpCapture)
                          : platform::ClipboardResult::Refused);
+}
+
+// Called when a program asks for a format that Copy or 1001 promised.
+LRESULT COperationDlg::OnRenderFormat(UINT format) {
+    m_clipboard.OnRenderFormat(format);
+    return 0;
+}
+
+// Called as the panel's window is destroyed while it owns the clipboard: what is still promised is made
+// now, so that the picture can be pasted after the program has ended.
+LRESULT COperationDlg::OnRenderAllFormats() {
+    m_clipboard.OnRenderAllFormats(m_wnd);
+    return 0;
+}
+
+// Called when some program empties the clipboard the panel owns.
+LRESULT COperationDlg::OnDestroyClipboard() {
+    m_clipboard.OnDestroyClipboard();
+    return 0;
 }
 
 // Called for Save: asks for a file name and writes the held picture in the format its extension

@@ -43,6 +43,9 @@ private:
     LRESULT OnCompositionChanged(WPARAM wp, LPARAM lp);
     LRESULT OnCtlColor(UINT msg, WPARAM dc, LPARAM control);
     LRESULT OnNotify(WPARAM wp, LPARAM lp);
+    LRESULT OnRenderFormat(UINT format);
+    LRESULT OnRenderAllFormats();
+    LRESULT OnDestroyClipboard();
 
     void SetUpToolTip();
     void ApplyGlassMode();
@@ -53,8 +56,12 @@ private:
     void ReportClipboard(platform::ClipboardResult result);
 
     panel::PanelHost& m_host;
-    platform::UniqueBitmap m_bmpCapture; // the held picture; held exactly while this owns one
-    bool m_bRightPos = true;             // docked on the frame's right; bound to the Right Pos box
+    // The held picture; held exactly while this holds one. The clipboard may share it after Copy.
+    platform::SharedBitmap m_bmpCapture;
+    // What Copy and 1001 last put on the clipboard, kept while formats made from it are still promised,
+    // whatever becomes of the held picture.
+    platform::ClipboardPicture m_clipboard;
+    bool m_bRightPos = true; // docked on the frame's right; bound to the Right Pos box
 
     bool m_bGlass = false;      // composition is on and the panel is one sheet of glass
     MARGINS m_marGlass{};       // handed to the DWM; -1, 0, 0, 0 once glass was applied

@@ -1,8 +1,17 @@
 #include "platform/clipboard.h"
 
+#include "platform/bitmap_pixels.h"
+#include "platform/gdiplus_image.h"
+
+#include <cstring>
+#include <optional>
+
 namespace platform {
 
+static_assert(kDibHeaderBytes == sizeof(BITMAPINFOHEADER));
+
 namespace {
+
 // OpenClipboard fails while another program has it open: try for about half a second.
 constexpr int kOpenAttempts = 20;
 constexpr DWORD kOpenPauseMs = 25;
@@ -15,21 +24,108 @@ bool OpenClipboardPatiently(HWND owner) {
     }
     return false;
 }
+
+// The registered format in which programs exchange PNG files.
+UINT PngFormat() {
+    static const UINT format = ::RegisterClipboardFormatW(L"PNG");
+    return format;
+}
+
+// Movable memory of the given size, filled by write(pointer); empty when either fails.
+template <typename Write> UniqueGlobal MakeGlobal(std::size_t bytes, Write write) {
+    UniqueGlobal memory(bytes ? ::GlobalAlloc(GMEM_MOVEABLE, bytes) : nullptr);
+    if (!memory)
+        return {};
+    void* at = ::GlobalLock(memory.get());
+    const bool written = at && write(static_cast<std::uint8_t*>(at));
+    if (at)
+        ::GlobalUnlock(memory.get());
+    return written ? std::move(memory) : UniqueGlobal{};
+}
+
+UniqueGlobal MakeDib(const RgbPicture& picture) {
+    return MakeGlobal(PackedDibBytes(picture.width, picture.height),
+                      [&](std::uint8_t* at) { return WritePackedDib(picture, at); });
+}
+
+UniqueGlobal MakePng(const RgbPicture& picture) {
+    CImage image;
+    const auto encoders = image.Encoders();
+    const ImageEncoder* png = encoders ? FindEncoder(*encoders, L"image/png") : nullptr;
+    const auto file = png ? image.Encode(picture, *png) : std::nullopt;
+    if (!file)
+        return {};
+    return MakeGlobal(file->size(), [&](std::uint8_t* at) {
+        std::memcpy(at, file->data(), file->size());
+        return true;
+    });
+}
+
 } // namespace
 
-ClipboardResult PutBitmapOnClipboard(HWND owner, UniqueBitmap bitmap) {
+ClipboardResult ClipboardPicture::Put(HWND owner, UniqueBitmap bitmap, SharedBitmap picture) {
     if (!bitmap)
         return ClipboardResult::Refused;
     if (!OpenClipboardPatiently(owner))
         return ClipboardResult::Busy;
+    // Tells the previous owner, this object too, that its promises are void.
     ::EmptyClipboard();
     ClipboardResult result = ClipboardResult::Refused;
     if (::SetClipboardData(CF_BITMAP, bitmap.get())) {
         (void)bitmap.release(); // the clipboard owns it now
         result = ClipboardResult::Done;
+        // A null handle promises a format: WM_RENDERFORMAT asks for it when some program wants it. Making
+        // them only then keeps Copy as quick as putting the bitmap alone.
+        m_picture = std::move(picture);
+        m_bDibPromised = static_cast<bool>(m_picture);
+        m_bPngPromised = m_picture && PngFormat() != 0;
+        if (m_bDibPromised)
+            ::SetClipboardData(CF_DIB, nullptr);
+        if (m_bPngPromised)
+            ::SetClipboardData(PngFormat(), nullptr);
     }
     ::CloseClipboard();
     return result;
+}
+
+void ClipboardPicture::OnRenderFormat(UINT format) {
+    Render(format);
+}
+
+void ClipboardPicture::OnRenderAllFormats(HWND owner) {
+    if (!m_bDibPromised && !m_bPngPromised)
+        return;
+    if (!OpenClipboardPatiently(owner))
+        return;
+    // Another program may have taken the clipboard meanwhile; its contents are not ours to add to.
+    if (::GetClipboardOwner() == owner) {
+        Render(CF_DIB);
+        Render(PngFormat());
+    }
+    ::CloseClipboard();
+    OnDestroyClipboard();
+}
+
+void ClipboardPicture::OnDestroyClipboard() {
+    m_bDibPromised = m_bPngPromised = false;
+    m_picture.reset();
+}
+
+// Makes one promised format and hands it to the open clipboard; each is made at most once.
+void ClipboardPicture::Render(UINT format) {
+    bool* promised = format == CF_DIB ? &m_bDibPromised : format == PngFormat() ? &m_bPngPromised : nullptr;
+    if (!promised || !*promised)
+        return;
+    *promised = false;
+    const std::optional<RgbPicture> pixels = ReadBitmapPixels(m_picture.get());
+    // The picture goes once nothing more is to be made of it.
+    if (!m_bDibPromised && !m_bPngPromised)
+        m_picture.reset();
+    UniqueGlobal data;
+    if (pixels)
+        data = format == CF_DIB ? MakeDib(*pixels) : MakePng(*pixels);
+    if (data && ::SetClipboardData(format, data.get()))
+        (void)data.release(); // the clipboard owns it now
 }
 
 } // namespace platform

@@ -1,7 +1,9 @@
 #include "platform/gdiplus_image.h"
 
 #include "platform/late_bound.h"
+#include "platform/unique_any.h"
 
+#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -14,6 +16,10 @@ std::mutex g_lock;
 int g_images = 0;
 ULONG_PTR g_token = 0;
 bool g_started = false;
+
+// The quality asked of the JPEG encoder: at GDI+'s default (75, with halved colour resolution) coloured text
+// smears.
+constexpr ULONG kJpegQuality = 90;
 
 bool EnsureStarted() {
     std::lock_guard<std::mutex> hold(g_lock);
@@ -36,7 +42,19 @@ struct ImageOwner {
     }
 };
 
+void ReleaseStream(IStream* stream) noexcept {
+    stream->Release();
+}
+using UniqueStream = UniqueAny<IStream*, ReleaseStream>;
+
 } // namespace
+
+const ImageEncoder* FindEncoder(const std::vector<ImageEncoder>& encoders, const wchar_t* mimeType) {
+    for (const ImageEncoder& encoder : encoders)
+        if (encoder.mimeType == mimeType)
+            return &encoder;
+    return nullptr;
+}
 
 CImage::CImage(HBITMAP borrowed) noexcept : m_borrowed(borrowed) {
     std::lock_guard<std::mutex> hold(g_lock);
@@ -77,19 +95,50 @@ bool CImage::Save(const std::wstring& path, const ImageEncoder& encoder) {
     ImageOwner bitmap;
     if (api.GdipCreateBitmapFromHBITMAP(m_borrowed, nullptr, &bitmap.image) != 0)
         return false;
-    gdiplus::Image* toSave = bitmap.image;
-    // Some GIF encoders (Wine's) write a broken file from a 32-bit bitmap: hand them 8-bit indexed
-    // pixels, which is what a GIF holds anyway.
-    ImageOwner indexed;
-    if (encoder.mimeType == L"image/gif") {
-        BITMAP info{};
-        ::GetObjectW(m_borrowed, sizeof(info), &info);
-        if (api.GdipCloneBitmapAreaI(0, 0, info.bmWidth, info.bmHeight, gdiplus::kPixelFormat8bppIndexed,
-                                     bitmap.image, &indexed.image) != 0)
-            return false;
-        toSave = indexed.image;
-    }
-    return api.GdipSaveImageToFile(toSave, path.c_str(), &encoder.clsid, nullptr) == 0;
+    // Encoders that know no quality setting ignore it.
+    ULONG quality = kJpegQuality;
+    const gdiplus::EncoderParameters jpeg{
+        1, {{gdiplus::kEncoderQuality, 1, gdiplus::kEncoderParameterValueTypeLong, &quality}}};
+    const gdiplus::EncoderParameters* parameters = encoder.mimeType == L"image/jpeg" ? &jpeg : nullptr;
+    return api.GdipSaveImageToFile(bitmap.image, path.c_str(), &encoder.clsid, parameters) == 0;
+}
+
+std::optional<std::vector<std::uint8_t>> CImage::Encode(const RgbPicture& picture,
+                                                        const ImageEncoder& encoder) {
+    const std::size_t count =
+        static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height);
+    if (picture.width <= 0 || picture.height <= 0 || picture.pixels.size() < count || !EnsureStarted())
+        return std::nullopt;
+    const Ole32Dll& com = BoundOle32();
+    if (!com.Complete())
+        return std::nullopt;
+    const GdiplusDll& api = BoundGdiplus();
+    // GDI+ only reads the pixels: a 32-bit bitmap whose fourth byte it ignores.
+    ImageOwner bitmap;
+    if (api.GdipCreateBitmapFromScan0(
+            picture.width, picture.height, picture.width * 4, gdiplus::kPixelFormat32bppRGB,
+            reinterpret_cast<BYTE*>(const_cast<std::uint32_t*>(picture.pixels.data())), &bitmap.image) != 0)
+        return std::nullopt;
+    // A stream on memory of its own, freed with the stream.
+    IStream* opened = nullptr;
+    if (FAILED(com.CreateStreamOnHGlobal(nullptr, TRUE, &opened)))
+        return std::nullopt;
+    UniqueStream stream(opened);
+    if (api.GdipSaveImageToStream(bitmap.image, stream.get(), &encoder.clsid, nullptr) != 0)
+        return std::nullopt;
+    STATSTG stat{};
+    HGLOBAL memory = nullptr;
+    if (FAILED(stream.get()->Stat(&stat, STATFLAG_NONAME)) ||
+        FAILED(com.GetHGlobalFromStream(stream.get(), &memory)) ||
+        stat.cbSize.QuadPart > ::GlobalSize(memory))
+        return std::nullopt;
+    const void* bytes = ::GlobalLock(memory);
+    if (!bytes)
+        return std::nullopt;
+    std::vector<std::uint8_t> file(static_cast<std::size_t>(stat.cbSize.QuadPart));
+    std::memcpy(file.data(), bytes, file.size());
+    ::GlobalUnlock(memory);
+    return file;
 }
 
 } // namespace platform

@@ -1,9 +1,12 @@
 #pragma once
-// Writing a bitmap to an image file through GDI+, which is bound and started on demand and shut down
-// again with the last image object.
+// Encoding pictures through GDI+, which is bound and started on demand and shut down again with the last
+// image object: a bitmap to a file, a picture to a file in memory.
+
+#include "platform/bitmap_layout.h"
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +19,9 @@ struct ImageEncoder {
     std::wstring extensions; // "*.BMP;*.DIB;*.RLE"
     std::wstring mimeType;   // "image/bmp"
 };
+
+// The first encoder of that MIME type ("image/png"); null when there is none.
+const ImageEncoder* FindEncoder(const std::vector<ImageEncoder>& encoders, const wchar_t* mimeType);
 
 // Holds GDI+ running while it lives: the first image object starts it, the last one shuts it down
 // (counted under a process-wide lock).
@@ -33,6 +39,9 @@ public:
 
     // Writes the borrowed bitmap to path with the encoder; false when nothing could be written.
     bool Save(const std::wstring& path, const ImageEncoder& encoder);
+
+    // The whole file the encoder makes of the picture, in memory; nothing on failure.
+    std::optional<std::vector<std::uint8_t>> Encode(const RgbPicture& picture, const ImageEncoder& encoder);
 
 private:
     HBITMAP m_borrowed;

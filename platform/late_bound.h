@@ -8,6 +8,7 @@
 #include <commdlg.h>
 #include <dwmapi.h>
 #include <objbase.h>
+#include <objidl.h>
 #include <winver.h>
 
 namespace platform {
@@ -21,7 +22,8 @@ bool SystemIsVersion6OrLater() noexcept;
 // Asked only where Wine behaves otherwise than Windows, to work around that there alone.
 const char* WineVersion() noexcept;
 
-// GDI+'s flat interface, declared here with only what saving needs (its own headers bring C++ classes).
+// GDI+'s flat interface, declared here with only what the program encodes with (its own headers bring C++
+// classes).
 namespace gdiplus {
 using Status = int;
 using Image = void;
@@ -46,7 +48,22 @@ struct ImageCodecInfo {
     const BYTE* sigPattern;
     const BYTE* sigMask;
 };
-constexpr INT kPixelFormat8bppIndexed = 0x00030803;
+// An encoder's setting: one parameter of NumberOfValues values of the given type.
+struct EncoderParameter {
+    GUID guid;
+    ULONG numberOfValues;
+    ULONG type;
+    void* value;
+};
+struct EncoderParameters {
+    UINT count;
+    EncoderParameter parameter[1];
+};
+constexpr ULONG kEncoderParameterValueTypeLong = 4;
+// EncoderQuality, of the JPEG encoder: one LONG from 0 to 100.
+constexpr GUID kEncoderQuality = {
+    0x1d5be4b5, 0xfa4a, 0x452d, {0x9c, 0xdd, 0x5d, 0xb3, 0x51, 0x05, 0xe7, 0xeb}};
+constexpr INT kPixelFormat32bppRGB = 0x00022009;
 
 // Signatures only: these are reached through GdiplusDll, never linked.
 Status WINAPI GdiplusStartup(ULONG_PTR* token, const StartupInput* input, void* output);
@@ -54,10 +71,12 @@ void WINAPI GdiplusShutdown(ULONG_PTR token);
 Status WINAPI GdipGetImageEncodersSize(UINT* count, UINT* bytes);
 Status WINAPI GdipGetImageEncoders(UINT count, UINT bytes, ImageCodecInfo* encoders);
 Status WINAPI GdipCreateBitmapFromHBITMAP(HBITMAP bitmap, HPALETTE palette, Image** image);
-Status WINAPI GdipCloneBitmapAreaI(INT x, INT y, INT width, INT height, INT format, Image* source,
-                                   Image** clone);
+Status WINAPI GdipCreateBitmapFromScan0(INT width, INT height, INT stride, INT format, BYTE* scan0,
+                                        Image** bitmap);
 Status WINAPI GdipSaveImageToFile(Image* image, const WCHAR* path, const CLSID* encoder,
-                                  const void* parameters);
+                                  const EncoderParameters* parameters);
+Status WINAPI GdipSaveImageToStream(Image* image, IStream* stream, const CLSID* encoder,
+                                    const EncoderParameters* parameters);
 Status WINAPI GdipDisposeImage(Image* image);
 } // namespace gdiplus
 
@@ -69,11 +88,13 @@ Status WINAPI GdipDisposeImage(Image* image);
 #define VANTREL_GDIPLUS_EXPORTS(X) \
     X(GdiplusStartup) X(GdiplusShutdown) \
     X(GdipGetImageEncodersSize) X(GdipGetImageEncoders) \
-    X(GdipCreateBitmapFromHBITMAP) X(GdipCloneBitmapAreaI) X(GdipSaveImageToFile) X(GdipDisposeImage)
+    X(GdipCreateBitmapFromHBITMAP) X(GdipCreateBitmapFromScan0) \
+    X(GdipSaveImageToFile) X(GdipSaveImageToStream) X(GdipDisposeImage)
 #define VANTREL_VERSION_EXPORTS(X) \
     X(GetFileVersionInfoSizeW) X(GetFileVersionInfoW) X(VerQueryValueW)
 #define VANTREL_OLE32_EXPORTS(X) \
-    X(CoInitializeEx) X(CoUninitialize) X(CoCreateInstance) X(CoTaskMemFree)
+    X(CoInitializeEx) X(CoUninitialize) X(CoCreateInstance) X(CoTaskMemFree) \
+    X(CreateStreamOnHGlobal) X(GetHGlobalFromStream)
 #define VANTREL_COMDLG32_EXPORTS(X) \
     X(GetSaveFileNameW)
 // clang-format on

@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <uxtheme.h>
 
+#include <memory>
+
 namespace platform {
 
 namespace detail {
@@ -21,6 +23,9 @@ inline void CloseKernelHandle(HANDLE h) noexcept {
 }
 inline void FreeLocal(HLOCAL h) noexcept {
     ::LocalFree(h);
+}
+inline void FreeGlobal(HGLOBAL h) noexcept {
+    ::GlobalFree(h);
 }
 inline void CloseTheme(HTHEME h) noexcept {
     ::CloseThemeData(h);
@@ -38,10 +43,29 @@ using UniqueRegion = UniqueAny<HRGN, detail::DeleteGdiObject>;
 using UniqueDc = UniqueAny<HDC, detail::DeleteMemoryDc>; // from CreateCompatibleDC
 using UniqueTheme = UniqueAny<HTHEME, detail::CloseTheme>;
 using UniqueLocal = UniqueAny<HLOCAL, detail::FreeLocal>;
+using UniqueGlobal = UniqueAny<HGLOBAL, detail::FreeGlobal>; // from GlobalAlloc, until the clipboard takes it
 // Kernel objects whose creation answers null on failure (events, processes, threads).
 using UniqueHandle = UniqueAny<HANDLE, detail::CloseKernelHandle>;
 // Files, whose opening answers INVALID_HANDLE_VALUE on failure.
 using UniqueFile = UniqueAny<HANDLE, detail::CloseKernelHandle, detail::InvalidHandleIsEmpty>;
+
+// A bitmap nobody changes once it is made, held by several parties at once (the panel's picture, and the
+// clipboard's promise of formats made from it): one UniqueBitmap owns the handle and is deleted with the
+// last holder. Copying adds a holder.
+class SharedBitmap {
+public:
+    SharedBitmap() = default;
+    SharedBitmap(UniqueBitmap&& bitmap)
+        : m_owner(bitmap ? std::make_shared<const UniqueBitmap>(std::move(bitmap)) : nullptr) {}
+
+    HBITMAP get() const noexcept { return m_owner ? m_owner->get() : nullptr; }
+    explicit operator bool() const noexcept { return get() != nullptr; }
+    // This holder lets go; the bitmap stays while other holders keep it.
+    void reset() noexcept { m_owner.reset(); }
+
+private:
+    std::shared_ptr<const UniqueBitmap> m_owner;
+};
 
 // Selects an object into a DC and selects the previous one back on scope exit.
 class SelectScope {

@@ -3,6 +3,7 @@
 #include "tests/support/dib.h"
 #include "tests/support/handle.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace e2e {
@@ -94,6 +95,27 @@ uint32_t patternColour(int x, int y, int variant) {
     }
     if (variant == 2)
         return ~patternColour(x, y, 0) & 0xFFFFFF;
+    if (variant == 3) {
+        // Multiplying by odd numbers modulo 256 keeps the reds of the tiles distinct.
+        const uint32_t tile = static_cast<uint32_t>((x / 6) * 7 + (y / 4) * 13) % kFewColours;
+        return ((tile * 37) & 0xFF) << 16 | ((tile * 101 + 50) & 0xFF) << 8 | ((tile * 59 + 20) & 0xFF);
+    }
+    if (variant == 4) {
+        const double sky = 0.5 + 0.5 * std::sin(x / 97.0 + std::sin(y / 61.0) * 1.7);
+        const double hill = 0.5 + 0.5 * std::cos(y / 43.0 - x / 151.0 + std::sin(x / 33.0) * 0.6);
+        const int grain =
+            static_cast<int>(
+                (static_cast<uint32_t>(x) * 0x9E3779B1u ^ static_cast<uint32_t>(y) * 0x85EBCA77u) >> 28) -
+            8;
+        auto channel = [grain](double v) {
+            const double c = v + grain;
+            return static_cast<uint32_t>(c < 0 ? 0 : c > 255 ? 255 : c);
+        };
+        return channel(40 + 150 * sky * hill) << 16 | channel(70 + 120 * hill) << 8 |
+               channel(60 + 170 * sky - 50 * hill);
+    }
+    if (variant == 5)
+        return 0x3A6EA5;
     uint32_t r = static_cast<uint32_t>(x * 7) & 0xFF;
     uint32_t g = static_cast<uint32_t>(y * 5) & 0xFF;
     uint32_t b = static_cast<uint32_t>(x ^ y) & 0xFF;

@@ -29,6 +29,9 @@ std::string colourText(uint32_t rgb);
 // A non-topmost borderless window of this driver (own thread) painted with patternColour(x, y, variant) in
 // its own coordinates; it never becomes active. Variant 0 never holds the frame's key colour; variant 1
 // sprinkles key-coloured pixels (RGB(1,0,0)) among its others; variant 2 differs from both everywhere.
+// Variant 3 has exactly kFewColours colours in small tiles (like a flat user interface), variant 4 is
+// smooth shading with fine grain (like a photograph), variant 5 is one flat colour.
+constexpr int kFewColours = 211;
 uint32_t patternColour(int x, int y, int variant = 0);
 class PatternWindow {
 public:

@@ -73,4 +73,11 @@ UnixResult runUnixOk(const std::string& command) {
     return r;
 }
 
+std::string shellQuoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
 } // namespace e2e

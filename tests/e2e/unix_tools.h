@@ -19,5 +19,7 @@ struct UnixResult {
 UnixResult runUnix(const std::string& command, int seconds = 15);
 // As runUnix; fails the case unless the command ends with 0.
 UnixResult runUnixOk(const std::string& command);
+// The text as one word of a shell command line, whatever characters it holds.
+std::string shellQuoted(const std::string& text);
 
 } // namespace e2e

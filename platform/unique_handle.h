@@ -25,6 +25,9 @@ inline void FreeLocal(HLOCAL h) noexcept {
 inline void CloseTheme(HTHEME h) noexcept {
     ::CloseThemeData(h);
 }
+inline void CloseRegKey(HKEY h) noexcept {
+    ::RegCloseKey(h);
+}
 // CreateFile and its kin answer INVALID_HANDLE_VALUE, not null, for no file.
 struct InvalidHandleIsEmpty {
     static HANDLE Value() noexcept { return INVALID_HANDLE_VALUE; }
@@ -38,6 +41,7 @@ using UniqueRegion = UniqueAny<HRGN, detail::DeleteGdiObject>;
 using UniqueDc = UniqueAny<HDC, detail::DeleteMemoryDc>; // from CreateCompatibleDC
 using UniqueTheme = UniqueAny<HTHEME, detail::CloseTheme>;
 using UniqueLocal = UniqueAny<HLOCAL, detail::FreeLocal>;
+using UniqueRegKey = UniqueAny<HKEY, detail::CloseRegKey>;
 // Kernel objects whose creation answers null on failure (events, processes, threads).
 using UniqueHandle = UniqueAny<HANDLE, detail::CloseKernelHandle>;
 // Files, whose opening answers INVALID_HANDLE_VALUE on failure.

@@ -567,10 +567,21 @@ void caseRememberedInvalid() {
 
 // ---------------------------------------------------------------- the window menu's items
 
-// Whether an open window menu is still open after a while.
-bool windowMenuOpen(const App& app) {
+// Opens the window menu and presses an item's underlined letter. A greyed item leaves the menu open: it is
+// then closed with Esc.
+void chooseInWindowMenu(const App& app, const char* letter) {
+    openWindowMenu(app);
+    xKeys(letter);
     Sleep(400);
-    return !topLevelWindows(app.process.pid(), L"#32768").empty();
+    if (!topLevelWindows(app.process.pid(), L"#32768").empty())
+        xKeys("Escape");
+}
+
+// Esc in the panel hides it.
+void hidePanel(const App& app) {
+    check(bringToFront(app.panel), "the panel could not be brought to the foreground");
+    xKeys("Escape");
+    check(waitFor([&] { return !IsWindowVisible(app.panel); }, 5000), "Esc did not hide the panel");
 }
 
 // The panel hidden by its Esc comes back, docked, through the window menu; while it is visible the item
@@ -579,30 +590,22 @@ void caseShowPanel() {
     App app;
     placeClient(app, rectAt(300, 250, 500, 300));
     const RECT panelBefore = windowRect(app.panel);
-    openWindowMenu(app);
-    xKeys("o");
-    if (windowMenuOpen(app))
-        xKeys("Escape");
+    chooseInWindowMenu(app, "o");
     PostMessageW(app.frame, WM_SYSCOMMAND, IDM_SHOW_PANEL, 0);
     Sleep(300);
     check(sameRect(windowRect(app.panel), panelBefore) && IsWindowVisible(app.panel),
           "the greyed item changed the visible panel");
 
-    check(bringToFront(app.panel), "the panel could not be brought to the foreground");
-    xKeys("Escape");
-    check(waitFor([&] { return !IsWindowVisible(app.panel); }, 5000), "Esc did not hide the panel");
+    hidePanel(app);
     placeClient(app, rectAt(350, 280, 520, 320));
     check(!IsWindowVisible(app.panel), "the panel came back by itself");
-    openWindowMenu(app);
-    xKeys("o");
+    chooseInWindowMenu(app, "o");
     check(waitFor([&] { return IsWindowVisible(app.panel) != FALSE; }, 3000),
           "the window menu's item did not bring back the panel");
     expectDocked(app, true, "shown again");
 
     // The posted command does the same as the item.
-    check(bringToFront(app.panel), "the panel could not be brought to the foreground");
-    xKeys("Escape");
-    check(waitFor([&] { return !IsWindowVisible(app.panel); }, 5000), "Esc did not hide the panel again");
+    hidePanel(app);
     PostMessageW(app.frame, WM_SYSCOMMAND, IDM_SHOW_PANEL, 0);
     check(waitFor([&] { return IsWindowVisible(app.panel) != FALSE; }, 3000),
           "WM_SYSCOMMAND 0x0030 did not bring back the panel");
@@ -621,18 +624,14 @@ void caseDefaultPlacement() {
 
     app.run(IDC_CAPTURE);
     waitCaptured(app);
-    openWindowMenu(app);
-    xKeys("d");
-    if (windowMenuOpen(app))
-        xKeys("Escape");
+    chooseInWindowMenu(app, "d");
     PostMessageW(app.frame, WM_SYSCOMMAND, IDM_DEFAULT_PLACEMENT, 0);
     Sleep(300);
     expectClient(app, moved, false, "default placement with a picture held");
     check(!ticked(app), "Right Pos was ticked while a picture is held");
 
     app.run(IDC_CLEAR);
-    openWindowMenu(app);
-    xKeys("d");
+    chooseInWindowMenu(app, "d");
     check(waitFor([&] { return sameRect(windowRect(app.frame), first); }, 3000),
           "the frame is at " + rectOf(windowRect(app.frame)) + ", not as at a first start " + rectOf(first));
     check(ticked(app), "Right Pos is not ticked");

@@ -15,7 +15,6 @@
 #include "res/resource.h"
 
 #include <algorithm>
-#include <array>
 
 using namespace e2e;
 using namespace support;
@@ -23,10 +22,6 @@ using namespace support;
 namespace {
 
 const wchar_t kPlacementCaption[] = L"位置とサイズの指定";
-
-std::string rectOf(const RECT& r) {
-    return rectText(r);
-}
 
 RECT rectAt(LONG left, LONG top, LONG width, LONG height) {
     return RECT{left, top, left + width, top + height};
@@ -43,8 +38,8 @@ void placeClient(const App& app, const RECT& client) {
                   (client.right - client.left) + (w.right - w.left) - (c.right - c.left),
                   (client.bottom - client.top) + (w.bottom - w.top) - (c.bottom - c.top));
     const RECT now = clientRectOnScreen(app.frame);
-    check(sameRect(now, client), "the driver could not place the client area on " + rectOf(client) +
-                                     " (it is at " + rectOf(now) + ")");
+    check(sameRect(now, client), "the driver could not place the client area on " + rectText(client) +
+                                     " (it is at " + rectText(now) + ")");
 }
 
 // The smallest client area the frame can have: the system's smallest window less the frame's borders and
@@ -66,19 +61,19 @@ void expectDocked(const App& app, bool right, const std::string& when) {
     const RECT f = windowRect(app.frame), p = windowRect(app.panel);
     check(IsWindowVisible(app.panel), when + ": the panel is not visible");
     if (right)
-        expectEq(when + ": panel left edge on the frame's right edge " + rectOf(f) + " " + rectOf(p), f.right,
-                 p.left);
+        expectEq(when + ": panel left edge on the frame's right edge " + rectText(f) + " " + rectText(p),
+                 f.right, p.left);
     else
-        expectEq(when + ": panel right edge on the frame's left edge " + rectOf(f) + " " + rectOf(p), f.left,
-                 p.right);
+        expectEq(when + ": panel right edge on the frame's left edge " + rectText(f) + " " + rectText(p),
+                 f.left, p.right);
     expectEq(when + ": panel top level with the frame's", f.top, p.top);
 }
 
 // The client area lies exactly on the rectangle, the caption says its size and the panel is docked.
 void expectClient(const App& app, const RECT& want, bool right, const std::string& when) {
     const RECT c = clientRectOnScreen(app.frame);
-    sayKey((when + "_client").c_str(), rectOf(c));
-    check(sameRect(c, want), when + ": the client area is " + rectOf(c) + ", expected " + rectOf(want));
+    sayKey((when + "_client").c_str(), rectText(c));
+    check(sameRect(c, want), when + ": the client area is " + rectText(c) + ", expected " + rectText(want));
     expectEq(when + ": caption", expectedCaption(app.frame), windowText(app.frame));
     expectDocked(app, right, when);
 }
@@ -536,8 +531,8 @@ void caseRememberedInvalid() {
             expectClient(app, stored, right, name);
         } else {
             const RECT w = windowRect(app.frame);
-            check(sameRect(w, first),
-                  name + ": the frame opened at " + rectOf(w) + ", not as at a first start " + rectOf(first));
+            check(sameRect(w, first), name + ": the frame opened at " + rectText(w) +
+                                          ", not as at a first start " + rectText(first));
             expectDocked(app, right, name);
         }
         expectEq(name + ": Right Pos", right, ticked(app));
@@ -633,7 +628,8 @@ void caseDefaultPlacement() {
     app.run(IDC_CLEAR);
     chooseInWindowMenu(app, "d");
     check(waitFor([&] { return sameRect(windowRect(app.frame), first); }, 3000),
-          "the frame is at " + rectOf(windowRect(app.frame)) + ", not as at a first start " + rectOf(first));
+          "the frame is at " + rectText(windowRect(app.frame)) + ", not as at a first start " +
+              rectText(first));
     check(ticked(app), "Right Pos is not ticked");
     expectDocked(app, true, "default placement");
     expectEq("caption", expectedCaption(app.frame), windowText(app.frame));

@@ -4,6 +4,8 @@
 
 #include "platform/rect.h"
 
+#include <vector>
+
 namespace frame {
 
 struct Placement {
@@ -19,5 +21,16 @@ struct Placement {
 // frame's left edge.
 Placement PlacePanelBeside(const platform::Rect& frameBounds, const platform::Rect& panelBounds,
                            const platform::Rect& panelWindow, bool right) noexcept;
+
+// As PlacePanelBeside, but the panel stays where it can be used: when it would not lie wholly on the
+// monitors on the chosen side and would on the other, it docks on the other; when it would reach above or
+// below them, it slides up or down just enough. Only when neither side has room does it slide sideways
+// too, onto the nearest monitor. With no monitors given it is PlacePanelBeside.
+Placement PlacePanelReachable(const platform::Rect& frameBounds, const platform::Rect& panelBounds,
+                              const platform::Rect& panelWindow, bool right,
+                              const std::vector<platform::Rect>& monitors);
+
+// True when the rectangle lies wholly on the monitors (an empty one always does).
+bool CoveredByMonitors(const platform::Rect& area, const std::vector<platform::Rect>& monitors);
 
 } // namespace frame

@@ -3,16 +3,23 @@
 #include "about/about_dlg.h"
 #include "frame/frame_logic.h"
 #include "frame/panel_placement.h"
+#include "frame/placement_dlg.h"
+#include "frame/remembered_frame.h"
 #include "platform/dwm.h"
 #include "platform/late_bound.h"
+#include "platform/monitors.h"
 #include "platform/rect_win.h"
 #include "platform/unique_handle.h"
 #include "res/resource.h"
+
+#include <algorithm>
 
 static_assert(frame::kHtLeft == HTLEFT && frame::kHtBottomRight == HTBOTTOMRIGHT &&
               frame::kHtBorder == HTBORDER);
 // The About command keeps clear of the system's commands and of the bits the system keeps.
 static_assert((frame::kAboutCommand & ~frame::kSysCommandMask) == 0 && frame::kAboutCommand < SC_SIZE);
+static_assert(frame::kVkLeft == VK_LEFT && frame::kVkUp == VK_UP && frame::kVkRight == VK_RIGHT &&
+              frame::kVkDown == VK_DOWN);
 
 CVantrelDlg::CVantrelDlg() noexcept
     : CDialogEx(IDD_VANTREL_DIALOG, nullptr),
@@ -22,11 +29,24 @@ CVantrelDlg::CVantrelDlg() noexcept
 
 BOOL CVantrelDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
+    RECT window{};
+    ::GetWindowRect(m_wnd, &window);
+    m_templateSize = {window.right - window.left, window.bottom - window.top};
     AppendAboutItem();
+    AppendWindowMenuItems();
     ::SendMessageW(m_wnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageW(m_wnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    // The panel is docked for the first time when the frame is centred, right after this hook.
+
+    // The frame remembered from the last run opens where it was, and is then not centred; otherwise the
+    // panel is docked for the first time when the frame is centred, right after this hook.
+    const frame::RestoredFrame remembered = ReadRememberedFrame();
+    if (remembered.rightPos)
+        m_dlgOperation.SetDocksRight(*remembered.rightPos);
     m_dlgOperation.Create();
+    if (remembered.client) {
+        MoveClientTo(*remembered.client);
+        KeepPlacement();
+    }
     ::ShowWindow(m_dlgOperation.GetSafeHwnd(), SW_SHOW);
 
     // The template makes the frame layered; the key colour makes its client area see-through.
@@ -47,6 +67,18 @@ void CVantrelDlg::AppendAboutItem() {
     const std::wstring item(text, static_cast<size_t>(length));
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu, MF_STRING, frame::kAboutCommand, item.c_str());
+}
+
+// Appends the frame's own items after the About item, each with its separator where the table asks.
+void CVantrelDlg::AppendWindowMenuItems() {
+    HMENU menu = ::GetSystemMenu(m_wnd, FALSE);
+    if (!menu)
+        return;
+    for (const frame::WindowMenuItem& item : frame::WindowMenuItems()) {
+        if (item.separatorBefore)
+            ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(menu, MF_STRING, item.command, item.text);
+    }
 }
 
 void CVantrelDlg::UpdateTitle() {
@@ -77,18 +109,123 @@ LRESULT CVantrelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (m_background)
             return reinterpret_cast<LRESULT>(m_background.get());
         break;
+    case WM_INITMENU: OnInitWindowMenu(); break;
+    case WM_INITMENUPOPUP:
+        if (HIWORD(lp))
+            OnInitWindowMenu();
+        break;
+    case WM_ENDSESSION:
+        // The session ends without the modal run coming to its end.
+        if (wp)
+            RememberFrame();
+        break;
     }
     return CDialogEx::WindowProc(msg, wp, lp);
 }
 
-// Called for window-menu commands: 0x0010 to 0x001F open the About box, the rest work as usual.
+// Arrows move or size the frame while it is the active window. The dialog manager would take them for
+// moving the focus between controls, of which the frame has none.
+bool CVantrelDlg::PreTranslateMessage(MSG& msg) {
+    if (msg.message == WM_KEYDOWN && msg.hwnd == m_wnd && OnArrowKey(static_cast<UINT>(msg.wParam)))
+        return true;
+    return CDialogEx::PreTranslateMessage(msg);
+}
+
+// Called for window-menu commands: 0x0010 to 0x001F open the About box, the frame's own items do what
+// they say unless they are greyed, the rest work as usual.
 void CVantrelDlg::OnSysCommand(UINT command, LPARAM lp) {
-    if (!frame::IsAboutCommand(command)) {
+    if (frame::IsAboutCommand(command)) {
+        CAboutDlg about;
+        about.DoModal();
+        return;
+    }
+    const std::optional<unsigned int> item = frame::WindowMenuCommand(command);
+    if (!item) {
         Default(WM_SYSCOMMAND, command, lp);
         return;
     }
-    CAboutDlg about;
-    about.DoModal();
+    // A command posted for a greyed item does nothing, as the item does.
+    if (!frame::WindowMenuItemEnabled(*item, MenuState()))
+        return;
+    switch (*item) {
+    case IDM_PLACEMENT: OnPlacement(); break;
+    case IDM_SHOW_PANEL: OnShowPanel(); break;
+    case IDM_DEFAULT_PLACEMENT: OnDefaultPlacement(); break;
+    }
+}
+
+// Called when the window menu opens: its items are greyed where they would do nothing.
+void CVantrelDlg::OnInitWindowMenu() {
+    HMENU menu = ::GetSystemMenu(m_wnd, FALSE);
+    if (!menu)
+        return;
+    const frame::WindowMenuState state = MenuState();
+    for (const frame::WindowMenuItem& item : frame::WindowMenuItems())
+        ::EnableMenuItem(menu, item.command,
+                         MF_BYCOMMAND |
+                             (frame::WindowMenuItemEnabled(item.command, state) ? MF_ENABLED : MF_GRAYED));
+}
+
+frame::WindowMenuState CVantrelDlg::MenuState() const {
+    frame::WindowMenuState state;
+    // Without a panel window there is nothing to show.
+    state.panelVisible = !PanelExists() || ::IsWindowVisible(m_dlgOperation.GetSafeHwnd());
+    state.pictureHeld = m_dlgOperation.HoldsPicture();
+    return state;
+}
+
+// Called for an arrow key on the frame: moves it, or with Ctrl sizes it (not while a picture is held).
+bool CVantrelDlg::OnArrowKey(UINT virtualKey) {
+    const std::optional<frame::KeyChange> change =
+        frame::ChangeForKey(virtualKey, ::GetKeyState(VK_SHIFT) < 0, ::GetKeyState(VK_CONTROL) < 0);
+    if (!change)
+        return false;
+    if (::IsIconic(m_wnd))
+        return true;
+    const platform::Rect client = ClientOnScreen();
+    const platform::Rect next =
+        frame::ApplyKeyChange(client, *change, m_dlgOperation.HoldsPicture(), GatherDesktop());
+    if (!(next == client))
+        MoveClientTo(next);
+    return true;
+}
+
+// Called for the placement item: the dialog shows the client area; OK applies the checked one in one move.
+void CVantrelDlg::OnPlacement() {
+    if (::IsIconic(m_wnd))
+        ::ShowWindow(m_wnd, SW_RESTORE);
+    CPlacementDlg dialog(m_wnd, ClientOnScreen(), m_dlgOperation.HoldsPicture(), GatherDesktop());
+    if (dialog.DoModal() != IDOK)
+        return;
+    platform::Rect chosen = dialog.Chosen();
+    // A picture captured from the panel while the dialog was up keeps its size.
+    if (m_dlgOperation.HoldsPicture()) {
+        const platform::Rect now = ClientOnScreen();
+        chosen.right = chosen.left + now.Width();
+        chosen.bottom = chosen.top + now.Height();
+    }
+    MoveClientTo(chosen);
+}
+
+// Called for the item that brings back a panel hidden by its Esc or Enter: shown and docked as usual.
+void CVantrelDlg::OnShowPanel() {
+    ::ShowWindow(m_dlgOperation.GetSafeHwnd(), SW_SHOW);
+    PlacePanel();
+}
+
+// Called for the default placement item: the frame as at a first start, the template's size centred on
+// the work area its place lies on, with the panel on the right.
+void CVantrelDlg::OnDefaultPlacement() {
+    if (::IsIconic(m_wnd))
+        ::ShowWindow(m_wnd, SW_RESTORE);
+    m_dlgOperation.SetDocksRight(true);
+    const int width = m_templateSize.width, height = m_templateSize.height;
+    const platform::Rect work = platform::WorkAreaFor({0, 0, width, height});
+    const platform::Rect window = platform::CentreRectIn(work, work, width, height);
+    ::SetWindowPos(m_wnd, nullptr, window.left, window.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The side may have changed where the frame did not move.
+    if (PanelExists())
+        PlacePanel();
 }
 
 // Called to paint the minimised frame: the application icon centred in the client area.
@@ -105,6 +242,7 @@ void CVantrelDlg::OnPaint() {
 // Called after every move: the panel follows.
 void CVantrelDlg::OnMove(LPARAM lp) {
     Default(WM_MOVE, 0, lp);
+    NoteClientRect();
     if (PanelExists())
         PlacePanel();
 }
@@ -113,6 +251,7 @@ void CVantrelDlg::OnMove(LPARAM lp) {
 // the new client size.
 void CVantrelDlg::OnSize(UINT type, LPARAM lp) {
     Default(WM_SIZE, type, lp);
+    NoteClientRect();
     if (PanelExists()) {
         PlacePanel();
         UpdateTitle();
@@ -153,9 +292,81 @@ bool CVantrelDlg::PanelExists() const {
     return ::IsWindow(m_wnd) && ::IsWindow(m_dlgOperation.GetSafeHwnd());
 }
 
+// The modal run ends the program through here, whatever ended it (a kill never gets here).
 bool CVantrelDlg::DestroyWindow() {
+    RememberFrame();
     m_dlgOperation.DestroyWindow();
     return CDialogEx::DestroyWindow();
+}
+
+platform::Rect CVantrelDlg::ClientOnScreen() const {
+    RECT client{};
+    ::GetClientRect(m_wnd, &client);
+    ::MapWindowPoints(m_wnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return platform::ToRect(client);
+}
+
+// Keeps the client area of the frame as the user last saw it, so that a frame closed while minimised is
+// remembered where it will be restored.
+void CVantrelDlg::NoteClientRect() {
+    if (!::IsIconic(m_wnd))
+        m_lastClient = ClientOnScreen();
+}
+
+// The window rectangle around a client rectangle, with the frame's non-client parts as they are now
+// (measured, so that it holds for whatever draws them); from the styles while the frame is minimised.
+RECT CVantrelDlg::WindowAround(const platform::Rect& client) const {
+    RECT window = platform::ToRECT(client);
+    if (::IsIconic(m_wnd)) {
+        ::AdjustWindowRectEx(&window, static_cast<DWORD>(::GetWindowLongW(m_wnd, GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(::GetWindowLongW(m_wnd, GWL_EXSTYLE)));
+        return window;
+    }
+    RECT now{};
+    ::GetWindowRect(m_wnd, &now);
+    const platform::Rect inside = ClientOnScreen();
+    window.left += now.left - inside.left;
+    window.top += now.top - inside.top;
+    window.right += now.right - inside.right;
+    window.bottom += now.bottom - inside.bottom;
+    return window;
+}
+
+// Puts the client area exactly on the rectangle in one move: the panel docks and the caption follows
+// from the one WM_MOVE and WM_SIZE it brings.
+void CVantrelDlg::MoveClientTo(const platform::Rect& client) {
+    const RECT window = WindowAround(client);
+    ::SetWindowPos(m_wnd, nullptr, window.left, window.top, window.right - window.left,
+                   window.bottom - window.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The sizes and monitors that the frame's client area must fit: its smallest size is the system's
+// smallest window less the frame's non-client parts, its largest the whole virtual screen.
+frame::Desktop CVantrelDlg::GatherDesktop() const {
+    frame::Desktop desktop;
+    desktop.monitors = platform::MonitorRects();
+    const RECT around = WindowAround({0, 0, 0, 0});
+    const int nonClientWidth = around.right - around.left, nonClientHeight = around.bottom - around.top;
+    desktop.smallestClient = {std::max(1, ::GetSystemMetrics(SM_CXMINTRACK) - nonClientWidth),
+                              std::max(1, ::GetSystemMetrics(SM_CYMINTRACK) - nonClientHeight)};
+    desktop.largestClient = {::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    desktop.captionHeight = ::GetSystemMetrics(SM_CYCAPTION);
+    return desktop;
+}
+
+// The frame as the last run left it, what of it is valid on this desktop; nothing when nothing is stored.
+frame::RestoredFrame CVantrelDlg::ReadRememberedFrame() const {
+    const std::optional<frame::StoredFrame> stored = frame::ReadStoredFrame();
+    if (!stored)
+        return {};
+    return frame::CheckStoredFrame(*stored, GatherDesktop());
+}
+
+// Writes the client area and the panel's side for the next run. A failed write is not reported: the
+// program is ending, and the next run then starts as at a first start.
+void CVantrelDlg::RememberFrame() const {
+    if (m_lastClient)
+        frame::WriteStoredFrame(*m_lastClient, m_dlgOperation.DocksRight());
 }
 
 namespace {
@@ -173,15 +384,19 @@ platform::Rect GetVisibleBounds(HWND wnd) {
 
 } // namespace
 
-// Docks the panel beside the frame on the side its Right Pos box chooses; the panel keeps its size.
+// Docks the panel beside the frame on the side its Right Pos box chooses, or on the other side or slid
+// along where the chosen place is off the monitors; the panel keeps its size.
 void CVantrelDlg::PlacePanel() {
     HWND panel = m_dlgOperation.GetSafeHwnd();
     const platform::Rect frameBounds = GetVisibleBounds(m_wnd);
     const platform::Rect panelBounds = GetVisibleBounds(panel);
     RECT window{};
     ::GetWindowRect(panel, &window);
-    const frame::Placement p =
-        frame::PlacePanelBeside(frameBounds, panelBounds, ToRect(window), m_dlgOperation.DocksRight());
+    // A minimised frame takes its panel out of sight with it.
+    const std::vector<platform::Rect> monitors =
+        ::IsIconic(m_wnd) ? std::vector<platform::Rect>{} : platform::MonitorRects();
+    const frame::Placement p = frame::PlacePanelReachable(frameBounds, panelBounds, ToRect(window),
+                                                          m_dlgOperation.DocksRight(), monitors);
     ::MoveWindow(panel, p.x, p.y, p.width, p.height, TRUE);
 }
 

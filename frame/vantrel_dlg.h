@@ -3,9 +3,14 @@
 // region of the screen to capture, with its inner size in the caption and the operation panel
 // docked beside it.
 
+#include "frame/placement_rules.h"
+#include "frame/window_menu.h"
 #include "panel/operation_dlg.h"
 #include "platform/dialog.h"
+#include "platform/rect.h"
 #include "platform/unique_handle.h"
+
+#include <optional>
 
 class CVantrelDlg : public platform::CDialogEx, private panel::PanelHost {
 public:
@@ -16,6 +21,7 @@ public:
 protected:
     BOOL OnInitDialog() override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    bool PreTranslateMessage(MSG& msg) override;
 
 private:
     // What the panel asks of its host. The two looks: see-through (client area in the key colour) and
@@ -35,14 +41,32 @@ private:
     void OnSize(UINT type, LPARAM lp);
     LRESULT OnNcHitTest(LPARAM lp);
     bool OnEraseBkgnd(HDC dc);
+    void OnInitWindowMenu();
+    bool OnArrowKey(UINT virtualKey);
+    void OnPlacement();
+    void OnShowPanel();
+    void OnDefaultPlacement();
     void AppendAboutItem();
+    void AppendWindowMenuItems();
     void ChangeExStyle(DWORD remove, DWORD add);
     bool PanelExists() const;
+
+    // Placement of the frame by its client area, in screen pixels.
+    frame::Desktop GatherDesktop() const;
+    frame::WindowMenuState MenuState() const;
+    platform::Rect ClientOnScreen() const;
+    void MoveClientTo(const platform::Rect& client);
+    void NoteClientRect();
+    RECT WindowAround(const platform::Rect& client) const;
+    frame::RestoredFrame ReadRememberedFrame() const;
+    void RememberFrame() const;
 
     HICON m_hIcon;                      // shared icon from the resources: never destroyed
     platform::UniqueBrush m_background; // the key colour or white
     HBITMAP m_picture = nullptr;        // borrowed from the panel, which keeps it alive while it is shown
     bool m_settlesPictureLook;          // the picture look needs settling once shown (under Wine)
+    frame::Size m_templateSize;         // the window's size from its template, for the default placement
+    std::optional<platform::Rect> m_lastClient; // the client area on the screen when last seen not minimised
     COperationDlg m_dlgOperation;
 };
 

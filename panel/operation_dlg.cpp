@@ -278,6 +278,11 @@ void COperationDlg::OnSave() {
     }
 }
 
+void COperationDlg::SetDocksRight(bool right) {
+    m_bRightPos = right;
+    UpdateData(false);
+}
+
 // Called when Right Pos is ticked or unticked: docks the panel on the chosen side at once.
 void COperationDlg::OnRightPos() {
     UpdateData(true);

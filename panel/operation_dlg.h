@@ -24,6 +24,8 @@ public:
     bool HoldsPicture() const noexcept { return static_cast<bool>(m_bmpCapture); }
     // True while the panel docks on the host's right (the Right Pos box is ticked).
     bool DocksRight() const noexcept { return m_bRightPos; }
+    // Docks on the host's right (true) or left from now on, with the Right Pos box ticked to match.
+    void SetDocksRight(bool right);
 
 protected:
     BOOL OnInitDialog() override;

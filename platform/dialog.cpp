@@ -197,8 +197,9 @@ BOOL CDialogEx::HandleInitDialog(HWND wnd) {
     RECT before{};
     ::GetWindowRect(wnd, &before);
     const LONG styleBefore = ::GetWindowLongW(wnd, GWL_STYLE);
+    m_placed = false;
     BOOL focusDefault = OnInitDialog();
-    if (!(styleBefore & WS_VISIBLE))
+    if (!(styleBefore & WS_VISIBLE) && !m_placed)
         CentreIfUnplaced(before);
     return focusDefault;
 }

@@ -46,6 +46,9 @@ protected:
     virtual bool PreTranslateMessage(MSG& msg);
     virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Default(UINT msg, WPARAM wp, LPARAM lp);
+    // Called by an initialisation hook that placed the dialog itself: it is then not centred, even where
+    // it landed on its template's place.
+    void KeepPlacement() noexcept { m_placed = true; }
 
     HWND m_wnd = nullptr;
 
@@ -63,6 +66,7 @@ private:
     WNDPROC m_dialogClassProc = nullptr;
     bool m_modal = false;
     bool m_endModal = false;
+    bool m_placed = false;
     int m_result = -1;
 };
 

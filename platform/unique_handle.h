@@ -30,6 +30,9 @@ inline void FreeGlobal(HGLOBAL h) noexcept {
 inline void CloseTheme(HTHEME h) noexcept {
     ::CloseThemeData(h);
 }
+inline void CloseRegKey(HKEY h) noexcept {
+    ::RegCloseKey(h);
+}
 // CreateFile and its kin answer INVALID_HANDLE_VALUE, not null, for no file.
 struct InvalidHandleIsEmpty {
     static HANDLE Value() noexcept { return INVALID_HANDLE_VALUE; }
@@ -44,6 +47,7 @@ using UniqueDc = UniqueAny<HDC, detail::DeleteMemoryDc>; // from CreateCompatibl
 using UniqueTheme = UniqueAny<HTHEME, detail::CloseTheme>;
 using UniqueLocal = UniqueAny<HLOCAL, detail::FreeLocal>;
 using UniqueGlobal = UniqueAny<HGLOBAL, detail::FreeGlobal>; // from GlobalAlloc, until the clipboard takes it
+using UniqueRegKey = UniqueAny<HKEY, detail::CloseRegKey>;
 // Kernel objects whose creation answers null on failure (events, processes, threads).
 using UniqueHandle = UniqueAny<HANDLE, detail::CloseKernelHandle>;
 // Files, whose opening answers INVALID_HANDLE_VALUE on failure.

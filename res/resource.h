@@ -9,6 +9,10 @@
 // The frame's window-menu item that opens the About box; the system keeps the low four bits of such a
 // command for itself, so 0x0010 to 0x001F all open it.
 #define IDM_ABOUTBOX 0x0010
+// The frame's other window-menu items, after the About item.
+#define IDM_PLACEMENT 0x0020
+#define IDM_SHOW_PANEL 0x0030
+#define IDM_DEFAULT_PLACEMENT 0x0040
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
@@ -27,3 +31,11 @@
 #define IDB_COPY 131
 #define IDB_CLEAR 132
 #define IDB_SAVE 133
+
+// The placement dialog: the client area's screen position and size, typed or chosen from a list.
+#define IDD_PLACEMENT 140
+#define IDC_PLACE_X 1101
+#define IDC_PLACE_Y 1102
+#define IDC_PLACE_WIDTH 1103
+#define IDC_PLACE_HEIGHT 1104
+#define IDC_PLACE_SIZES 1105

@@ -32,7 +32,7 @@ App::App(const std::wstring& exe)
           return o;
       }()) {}
 
-App::App(const LaunchOptions& options) : process(options) {
+App::App(const LaunchOptions& options, Remembered remembered) : process(options, remembered) {
     const std::wstring& exe = options.exe;
     const size_t slash = exe.find_last_of(L"\\/");
     caption_ = slash == std::wstring::npos ? exe : exe.substr(slash + 1);

@@ -26,7 +26,7 @@ struct App {
     HWND panel = nullptr;
 
     explicit App(const std::wstring& exe = vantrelPath());
-    explicit App(const support::LaunchOptions& options);
+    explicit App(const support::LaunchOptions& options, Remembered remembered = Remembered::Cleared);
     ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;

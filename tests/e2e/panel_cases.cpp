@@ -87,12 +87,13 @@ void casePanelDocking() {
              SendMessageW(app.button(IDC_RIGHTPOS), BM_GETCHECK, 0, 0));
     expectDocked(app, true, "at start");
 
-    // The panel follows every move and size, also onto negative coordinates and past the screen's edge.
+    // The panel follows every move and size, also onto negative coordinates. (Where the docked panel would
+    // leave the screen it changes side or slides instead: placement_cases.cpp.)
     struct Move {
         int x, y, w, h;
     };
     const Move moves[] = {
-        {200, 150, 600, 400}, {-120, -60, 500, 300}, {2300, 900, 450, 350}, {300, 200, 777, 555}};
+        {200, 150, 600, 400}, {-120, 60, 500, 300}, {1900, 900, 450, 350}, {300, 200, 777, 555}};
     for (const Move& m : moves) {
         app.moveFrame(m.x, m.y, m.w, m.h);
         std::string when = "frame at " + std::to_string(m.x) + "," + std::to_string(m.y);
@@ -161,6 +162,10 @@ void caseCaptureOffScreen() {
     const RECT client = clientRectOnScreen(app.frame);
     sayKey("client", rectText(client));
     check(client.left < 0 && client.top < 0, "the frame's client area did not reach past the screen's edges");
+    // The panel, docked on the right, slid down onto the screen.
+    const RECT f = windowRect(app.frame), p = windowRect(app.panel);
+    expectEq("panel left edge on the frame's right edge", f.right, p.left);
+    expectEq("panel slid down to the screen's top", 0, p.top);
     app.run(IDC_CAPTURE);
     waitCaptured(app);
     auto captured = [&](int x, int y) { return patternColour(x, y, 1); };

@@ -74,7 +74,15 @@ support::Launched startProcess(const LaunchOptions& options) {
 
 } // namespace
 
-Process::Process(const LaunchOptions& options) {
+void clearRememberedFrame() {
+    const LSTATUS status = RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantrel");
+    check(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND,
+          "could not delete HKCU\\Software\\Vantrel, error " + std::to_string(status));
+}
+
+Process::Process(const LaunchOptions& options, Remembered remembered) {
+    if (remembered == Remembered::Cleared)
+        clearRememberedFrame();
     say("start=" + narrow(support::commandLineOf(options)));
     for (const auto& [name, value] : options.environment)
         say("environment=" + narrow(name) + "=" + narrow(value));

@@ -35,12 +35,17 @@ private:
     bool eof_ = false;
 };
 
+// What a start of vantrel finds of the frame remembered by an earlier one (HKCU\Software\Vantrel): by
+// default the key is deleted first, so that every case starts as at a first start whatever ran before it.
+enum class Remembered { Cleared, Kept };
+void clearRememberedFrame();
+
 // vantrel.exe (or the driver's own helper mode) started for one case. Destroying it ends it properly: the
 // About box is closed, WM_CLOSE goes to its windows, and only if it is still running after that is it
 // terminated, which is reported as a failure of the case.
 class Process {
 public:
-    explicit Process(const support::LaunchOptions& options);
+    explicit Process(const support::LaunchOptions& options, Remembered remembered = Remembered::Cleared);
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;

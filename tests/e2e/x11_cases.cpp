@@ -12,6 +12,7 @@
 #include "tests/e2e/unix_tools.h"
 #include "tests/e2e/wait.h"
 #include "tests/e2e/window_lookup.h"
+#include "tests/e2e/x_input.h"
 #include "tests/support/stopwatch.h"
 
 #include "res/resource.h"
@@ -28,55 +29,12 @@ namespace {
 
 // ---------------------------------------------------------------- native tools
 
-void xdotool(const std::string& arguments) {
-    runUnixOk("/usr/bin/xdotool " + arguments);
-}
-
-void pointerTo(POINT p) {
-    xdotool("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y));
-}
-
 // Moves the pointer to `to` in steps, as a hand does.
 void glidePointer(POINT from, POINT to, int steps) {
     for (int i = 1; i <= steps; ++i) {
         pointerTo(POINT{from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
         Sleep(40);
     }
-}
-
-// Holds the left button from construction until release() or destruction, so that a failing case never
-// leaves the button down for the cases after it.
-class HeldButton {
-public:
-    HeldButton() {
-        xdotool("mousedown 1");
-        held_ = true;
-    }
-    ~HeldButton() {
-        if (!held_)
-            return;
-        try {
-            runUnix("/usr/bin/xdotool mouseup 1");
-        } catch (const std::exception& e) {
-            noteCleanupFailure(std::string("could not release the mouse button: ") + e.what());
-        }
-    }
-    HeldButton(const HeldButton&) = delete;
-    HeldButton& operator=(const HeldButton&) = delete;
-    void release() {
-        held_ = false;
-        xdotool("mouseup 1");
-    }
-
-private:
-    bool held_ = false;
-};
-
-// A click with a pause between press and release.
-void click() {
-    HeldButton button;
-    Sleep(150);
-    button.release();
 }
 
 // ---------------------------------------------------------------- the program

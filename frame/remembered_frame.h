@@ -1,0 +1,18 @@
+#pragma once
+// The frame remembered between runs: its client rectangle and the panel's side, as REG_DWORD values
+// Left, Top, Width, Height and RightPos under HKCU\Software\Vantrel. Nothing else is stored.
+
+#include "frame/placement_rules.h"
+#include "platform/rect.h"
+
+#include <optional>
+
+namespace frame {
+
+// The values as they are stored, none when the key is missing; frame::CheckStoredFrame decides what counts.
+std::optional<StoredFrame> ReadStoredFrame();
+
+// Writes the five values; false when the key or a value could not be written.
+bool WriteStoredFrame(const platform::Rect& client, bool rightPos);
+
+} // namespace frame

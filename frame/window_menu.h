@@ -1,0 +1,32 @@
+#pragma once
+// The items the frame appends to its window menu after the About item, and when each may be chosen.
+
+#include "res/resource.h"
+
+#include <optional>
+#include <vector>
+
+namespace frame {
+
+struct WindowMenuItem {
+    unsigned int command; // low four bits zero: the system keeps them
+    const wchar_t* text;
+    bool separatorBefore;
+};
+
+// In menu order.
+const std::vector<WindowMenuItem>& WindowMenuItems();
+
+// What decides whether an item may be chosen.
+struct WindowMenuState {
+    bool panelVisible = true;
+    bool pictureHeld = false;
+};
+
+// The item a window-menu command belongs to (the system's low four bits ignored); none for other commands.
+std::optional<unsigned int> WindowMenuCommand(unsigned int command) noexcept;
+
+// Whether the item may be chosen now: greyed items are shown so, and their commands do nothing.
+bool WindowMenuItemEnabled(unsigned int command, const WindowMenuState& state) noexcept;
+
+} // namespace frame

@@ -1,0 +1,49 @@
+#include "frame/frame_logic.h"
+#include "frame/window_menu.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+using namespace frame;
+
+TEST(WindowMenu, CommandsKeepClearOfTheSystemsBitsAndOfEachOther) {
+    std::set<unsigned int> seen{kAboutCommand};
+    for (const WindowMenuItem& item : WindowMenuItems()) {
+        EXPECT_EQ(item.command & ~kSysCommandMask, 0u) << item.command;
+        EXPECT_LT(item.command, 0xF000u) << "the system's own commands start at SC_SIZE";
+        EXPECT_TRUE(seen.insert(item.command).second) << item.command;
+    }
+}
+
+TEST(WindowMenu, CommandsMapToTheirItemWhateverTheLowBits) {
+    EXPECT_EQ(WindowMenuCommand(IDM_PLACEMENT), IDM_PLACEMENT);
+    EXPECT_EQ(WindowMenuCommand(IDM_SHOW_PANEL | 0x000F), IDM_SHOW_PANEL);
+    EXPECT_EQ(WindowMenuCommand(IDM_DEFAULT_PLACEMENT | 0x0003), IDM_DEFAULT_PLACEMENT);
+    EXPECT_FALSE(WindowMenuCommand(IDM_ABOUTBOX).has_value());
+    EXPECT_FALSE(WindowMenuCommand(0xF060).has_value()); // SC_CLOSE
+}
+
+TEST(WindowMenu, ItemsAreGreyedWhenTheyWouldDoNothingOrResizeAPicture) {
+    const struct {
+        bool panelVisible, pictureHeld;
+        bool placement, showPanel, defaultPlacement;
+    } rows[] = {
+        {true, false, true, false, true},
+        {false, false, true, true, true},
+        {true, true, true, false, false},
+        {false, true, true, true, false},
+    };
+    for (const auto& row : rows) {
+        const WindowMenuState state{row.panelVisible, row.pictureHeld};
+        const std::string what = "panel visible " + std::to_string(row.panelVisible) + ", picture held " +
+                                 std::to_string(row.pictureHeld);
+        EXPECT_EQ(WindowMenuItemEnabled(IDM_PLACEMENT, state), row.placement) << what;
+        EXPECT_EQ(WindowMenuItemEnabled(IDM_SHOW_PANEL, state), row.showPanel) << what;
+        EXPECT_EQ(WindowMenuItemEnabled(IDM_DEFAULT_PLACEMENT, state), row.defaultPlacement) << what;
+    }
+}
+
+} // namespace

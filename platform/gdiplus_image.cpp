@@ -70,8 +70,8 @@ std::optional<std::vector<ImageEncoder>> CImage::Encoders() {
     return encoders;
 }
 
-bool CImage::Save(const std::wstring& path, const ImageEncoder& encoder) {
-    if (!m_borrowed || !EnsureStarted())
+bool CImage::Save(IStream* stream, const ImageEncoder& encoder) {
+    if (!m_borrowed || !stream || !EnsureStarted())
         return false;
     const GdiplusDll& api = BoundGdiplus();
     ImageOwner bitmap;
@@ -89,7 +89,7 @@ bool CImage::Save(const std::wstring& path, const ImageEncoder& encoder) {
             return false;
         toSave = indexed.image;
     }
-    return api.GdipSaveImageToFile(toSave, path.c_str(), &encoder.clsid, nullptr) == 0;
+    return api.GdipSaveImageToStream(toSave, stream, &encoder.clsid, nullptr) == 0;
 }
 
 } // namespace platform

@@ -3,6 +3,7 @@
 // again with the last image object.
 
 #include <windows.h>
+#include <objidl.h>
 
 #include <optional>
 #include <string>
@@ -31,8 +32,8 @@ public:
     // GDI+'s encoders in its own order, read afresh; nothing when GDI+ cannot be started or read.
     std::optional<std::vector<ImageEncoder>> Encoders();
 
-    // Writes the borrowed bitmap to path with the encoder; false when nothing could be written.
-    bool Save(const std::wstring& path, const ImageEncoder& encoder);
+    // Writes the borrowed bitmap into the stream with the encoder; false when it could not be written.
+    bool Save(IStream* stream, const ImageEncoder& encoder);
 
 private:
     HBITMAP m_borrowed;

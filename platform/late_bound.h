@@ -8,6 +8,7 @@
 #include <commdlg.h>
 #include <dwmapi.h>
 #include <objbase.h>
+#include <shlwapi.h>
 #include <winver.h>
 
 namespace platform {
@@ -52,8 +53,8 @@ Status WINAPI GdipGetImageEncoders(UINT count, UINT bytes, ImageCodecInfo* encod
 Status WINAPI GdipCreateBitmapFromHBITMAP(HBITMAP bitmap, HPALETTE palette, Image** image);
 Status WINAPI GdipCloneBitmapAreaI(INT x, INT y, INT width, INT height, INT format, Image* source,
                                    Image** clone);
-Status WINAPI GdipSaveImageToFile(Image* image, const WCHAR* path, const CLSID* encoder,
-                                  const void* parameters);
+Status WINAPI GdipSaveImageToStream(Image* image, IStream* stream, const CLSID* encoder,
+                                    const void* parameters);
 Status WINAPI GdipDisposeImage(Image* image);
 } // namespace gdiplus
 
@@ -64,13 +65,15 @@ Status WINAPI GdipDisposeImage(Image* image);
 #define VANTREL_GDIPLUS_EXPORTS(X) \
     X(GdiplusStartup) X(GdiplusShutdown) \
     X(GdipGetImageEncodersSize) X(GdipGetImageEncoders) \
-    X(GdipCreateBitmapFromHBITMAP) X(GdipCloneBitmapAreaI) X(GdipSaveImageToFile) X(GdipDisposeImage)
+    X(GdipCreateBitmapFromHBITMAP) X(GdipCloneBitmapAreaI) X(GdipSaveImageToStream) X(GdipDisposeImage)
 #define VANTREL_VERSION_EXPORTS(X) \
     X(GetFileVersionInfoSizeW) X(GetFileVersionInfoW) X(VerQueryValueW)
 #define VANTREL_OLE32_EXPORTS(X) \
     X(CoInitializeEx) X(CoUninitialize) X(CoCreateInstance) X(CoTaskMemFree)
 #define VANTREL_COMDLG32_EXPORTS(X) \
     X(GetSaveFileNameW)
+#define VANTREL_SHLWAPI_EXPORTS(X) \
+    X(SHCreateStreamOnFileEx)
 // clang-format on
 
 // One record per library: a pointer named after each export on its list, and whether all were found.
@@ -88,6 +91,7 @@ VANTREL_LIBRARY_RECORD(GdiplusDll, VANTREL_GDIPLUS_POINTER, VANTREL_GDIPLUS_EXPO
 VANTREL_LIBRARY_RECORD(VersionDll, VANTREL_SYSTEM_POINTER, VANTREL_VERSION_EXPORTS)
 VANTREL_LIBRARY_RECORD(Ole32Dll, VANTREL_SYSTEM_POINTER, VANTREL_OLE32_EXPORTS)
 VANTREL_LIBRARY_RECORD(Comdlg32Dll, VANTREL_SYSTEM_POINTER, VANTREL_COMDLG32_EXPORTS)
+VANTREL_LIBRARY_RECORD(ShlwapiDll, VANTREL_SYSTEM_POINTER, VANTREL_SHLWAPI_EXPORTS)
 
 #undef VANTREL_LIBRARY_RECORD
 #undef VANTREL_SYSTEM_POINTER
@@ -100,5 +104,6 @@ const GdiplusDll& BoundGdiplus() noexcept;
 const VersionDll& BoundVersion() noexcept;
 const Ole32Dll& BoundOle32() noexcept;
 const Comdlg32Dll& BoundComdlg32() noexcept;
+const ShlwapiDll& BoundShlwapi() noexcept;
 
 } // namespace platform

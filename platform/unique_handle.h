@@ -5,6 +5,7 @@
 #include "platform/unique_any.h"
 
 #include <windows.h>
+#include <objidl.h>
 #include <uxtheme.h>
 
 namespace platform {
@@ -25,6 +26,9 @@ inline void FreeLocal(HLOCAL h) noexcept {
 inline void CloseTheme(HTHEME h) noexcept {
     ::CloseThemeData(h);
 }
+inline void ReleaseStream(IStream* stream) noexcept {
+    stream->Release();
+}
 // CreateFile and its kin answer INVALID_HANDLE_VALUE, not null, for no file.
 struct InvalidHandleIsEmpty {
     static HANDLE Value() noexcept { return INVALID_HANDLE_VALUE; }
@@ -38,6 +42,7 @@ using UniqueRegion = UniqueAny<HRGN, detail::DeleteGdiObject>;
 using UniqueDc = UniqueAny<HDC, detail::DeleteMemoryDc>; // from CreateCompatibleDC
 using UniqueTheme = UniqueAny<HTHEME, detail::CloseTheme>;
 using UniqueLocal = UniqueAny<HLOCAL, detail::FreeLocal>;
+using UniqueStream = UniqueAny<IStream*, detail::ReleaseStream>;
 // Kernel objects whose creation answers null on failure (events, processes, threads).
 using UniqueHandle = UniqueAny<HANDLE, detail::CloseKernelHandle>;
 // Files, whose opening answers INVALID_HANDLE_VALUE on failure.

@@ -15,6 +15,8 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
@@ -37,6 +39,8 @@ private:
     void OnSize(UINT type, LPARAM lp);
     LRESULT OnNcHitTest(LPARAM lp);
     bool OnEraseBkgnd(HDC dc);
+    bool MayEnd();
+    void OnEndWithoutAsking();
     void AppendAboutItem();
     void ChangeExStyle(DWORD remove, DWORD add);
     bool PanelExists() const;
@@ -44,6 +48,8 @@ private:
     HICON m_hIcon;                      // shared icon from the resources: never destroyed
     platform::UniqueBrush m_background; // the key colour or white
     HBITMAP m_picture = nullptr;        // borrowed from the panel, which keeps it alive while it is shown
+    bool m_asking = false;              // the question before the end is up
+    bool m_endingWithoutAsking = false; // the console or the session is going away
     COperationDlg m_dlgOperation;
 };
 

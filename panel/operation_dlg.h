@@ -22,6 +22,9 @@ public:
 
     // True while a picture is held; the frame then refuses resizing.
     bool HoldsPicture() const noexcept { return static_cast<bool>(m_bmpCapture); }
+    // True while the held picture has been neither copied nor saved since its capture: ending the program
+    // would lose it.
+    bool HoldsUnkeptPicture() const noexcept { return HoldsPicture() && !m_bKept; }
     // True while the panel docks on the host's right (the Right Pos box is ticked).
     bool DocksRight() const noexcept { return m_bRightPos; }
 
@@ -49,10 +52,12 @@ private:
     void SubclassGlassControls();
     void HideWindows();
     void ShowWindows();
-    void ReportClipboard(platform::ClipboardResult result);
+    // Tells the user when the clipboard did not take the bitmap; true when it did.
+    bool ReportClipboard(platform::ClipboardResult result);
 
     panel::PanelHost& m_host;
     platform::UniqueBitmap m_bmpCapture; // the held picture; held exactly while this owns one
+    bool m_bKept = false;                // the held picture went to the clipboard or a file since its capture
     bool m_bRightPos = true;             // docked on the frame's right; bound to the Right Pos box
 
     bool m_bGlass = false;      // composition is on and the panel is one sheet of glass

@@ -9,6 +9,9 @@
 // The frame's window-menu item that opens the About box; the system keeps the low four bits of such a
 // command for itself, so 0x0010 to 0x001F all open it.
 #define IDM_ABOUTBOX 0x0010
+// Posted to the frame to end the program without asking about a picture that was neither saved nor copied:
+// the debug console's close, logoff and shutdown (WM_APP + 0x10).
+#define WM_VANTREL_END_WITHOUT_ASKING 0x8010
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -510,7 +510,8 @@ void caseClassicDialog() {
 }
 
 // Cancel, and closing the dialog, write nothing and say nothing. Saving over an existing file asks first:
-// No goes back to the dialog and leaves the file alone; Yes replaces it.
+// No goes back to the dialog and leaves the file alone; Yes replaces it. Until a file is written the picture
+// is not kept, so ending the program asks; once it is, ending asks nothing.
 void caseCancelAndOverwrite() {
     TempDir dir;
     const std::wstring old = joinPath(dir.path(), L"old.png");
@@ -546,6 +547,7 @@ void caseCancelAndOverwrite() {
     expectNoMessage(c.app, "after No and Cancel");
     expectUnchanged(old, sentinel, "after No and Cancel");
     expectFiles(dir.path(), {L"old.png"}, "after No and Cancel");
+    expectExitQuestionNo(c.app, "after saves that were cancelled");
 
     dialog = openSaveDialog(c.app, Style::New);
     selectType(dialog, 3);
@@ -558,6 +560,7 @@ void caseCancelAndOverwrite() {
     expectFiles(dir.path(), {L"old.png"}, "after Yes");
     expectPicture(c, old, "PNG", Fidelity::Exact);
     c.expectStillShown("after cancels and the overwrite");
+    expectEndsWithoutQuestion(c.app, "after the picture was saved");
 }
 
 // A folder nobody may write into, root included: the Linux immutable attribute on a new folder, with the
@@ -611,8 +614,8 @@ void saveOver(const App& app, const std::wstring& path) {
 }
 
 // A write that fails says so and writes nothing; an existing file stays as it was: a folder that refuses
-// writes (new and existing names), and an existing file another program holds open. The picture stays and
-// a save elsewhere still works.
+// writes (new and existing names), and an existing file another program holds open. The picture stays (not
+// kept: ending asks) and a save elsewhere still works.
 void caseWriteFailure() {
     TempDir dir;
     const std::string kept = "kept as it was";
@@ -642,6 +645,7 @@ void caseWriteFailure() {
     expectFiles(dir.path(), {L"busy.png", L"no-write"}, "after saving over a file held open");
 
     c.expectStillShown("after the failed saves");
+    expectExitQuestionNo(c.app, "after saves that failed");
     saveAs(c.app, Style::New, joinPath(dir.path(), L"after.png"), 3);
     expectNoMessage(c.app, "after saving elsewhere");
     expectPicture(c, joinPath(dir.path(), L"after.png"), "PNG", Fidelity::Exact);

@@ -124,6 +124,8 @@ std::string messageBoxIcon(HWND box) {
             icon = c;
     if (!icon)
         return "none";
+    // A tip of the panel left under the pointer could cover the box: the pointer goes to a corner.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     const RECT area = clientRectOnScreen(icon);
     const int width = area.right - area.left, height = area.bottom - area.top;
     const struct {
@@ -173,7 +175,16 @@ std::string messageBoxIcon(HWND box) {
             return fewest == 0;
         },
         3000, 100);
-    return fewest == 0 ? best : best + " (" + std::to_string(fewest) + " pixels differ)";
+    if (fewest == 0)
+        return best;
+    std::string above;
+    for (HWND w = GetTopWindow(nullptr); w && w != box; w = GetWindow(w, GW_HWNDNEXT)) {
+        RECT r = windowRect(w), overlap;
+        if (IsWindowVisible(w) && IntersectRect(&overlap, &r, &area))
+            above += " " + quoted(className(w)) + " " + rectText(r);
+    }
+    return best + " (" + std::to_string(fewest) +
+           " pixels differ; windows over it:" + (above.empty() ? " none" : above) + ")";
 }
 
 HWND expectExitQuestion(const App& app, const std::string& when) {

@@ -1,5 +1,6 @@
 #include "tests/e2e/app.h"
 
+#include "tests/e2e/input.h"
 #include "tests/e2e/report.h"
 #include "tests/e2e/screen.h"
 #include "tests/e2e/wait.h"
@@ -82,6 +83,28 @@ void App::moveFrame(int x, int y, int width, int height) const {
           "SetWindowPos on the frame failed");
 }
 
+void focusControl(const App& app, int id) {
+    HWND control = app.button(id);
+    auto focused = [&] {
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof thread;
+        return GetForegroundWindow() == app.panel &&
+               GetGUIThreadInfo(GetWindowThreadProcessId(app.panel, nullptr), &thread) &&
+               thread.hwndFocus == control;
+    };
+    // The frame may take the foreground back while it settles after its start: try again until both hold.
+    check(waitFor(
+              [&] {
+                  if (focused())
+                      return true;
+                  bringToFront(app.panel, 1000);
+                  PostMessageW(app.panel, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+                  return false;
+              },
+              kWaitMs, 200),
+          "control " + std::to_string(id) + " of the panel did not take the keyboard focus");
+}
+
 namespace {
 void expectIcon(HWND box, const std::string& expected, const std::string& what) {
     const std::string icon = messageBoxIcon(box);
@@ -137,7 +160,8 @@ std::string messageBoxIcon(HWND box) {
                  {"information", IDI_ASTERISK}};
     std::string best;
     long fewest = -1;
-    // The box may still be painting: look again until one icon matches exactly.
+    // The box may not be on the screen yet (a busy window manager maps it late): look again until one icon
+    // matches exactly.
     waitFor(
         [&] {
             const Pixels shown = captureScreen(area);
@@ -174,7 +198,7 @@ std::string messageBoxIcon(HWND box) {
             }
             return fewest == 0;
         },
-        3000, 100);
+        kWaitMs, 100);
     if (fewest == 0)
         return best;
     std::string above;

@@ -46,6 +46,8 @@ private:
     std::wstring caption_;
 };
 
+// Gives a control of the panel the keyboard focus (as Tab would) with the panel in the foreground.
+void focusControl(const App& app, int id);
 // The message box vantrel shows: a new #32770 window captioned messageCaption() with the text in static
 // 65535, the exclamation icon and one button, OK. Checks all that, presses OK and waits until the box is
 // gone.

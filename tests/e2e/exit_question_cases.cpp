@@ -54,8 +54,7 @@ void caseEveryWayAsks() {
         capture(app);
         if (r.hidePanelFirst) {
             // Enter with the check box focused ends the panel as a dialog: it hides.
-            check(bringToFront(app.panel), row + "could not make the panel the foreground window");
-            PostMessageW(app.panel, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(app.button(IDC_RIGHTPOS)), TRUE);
+            focusControl(app, IDC_RIGHTPOS);
             pressChord({VK_RETURN});
             check(waitFor([&] { return !IsWindowVisible(app.panel); }, 5000),
                   row + "Enter did not hide the panel");

@@ -4,9 +4,7 @@
 #include "tests/e2e/case_registry.h"
 #include "tests/e2e/input.h"
 #include "tests/e2e/report.h"
-#include "tests/e2e/screen.h"
 #include "tests/e2e/wait.h"
-#include "tests/e2e/window_lookup.h"
 
 #include "res/resource.h"
 
@@ -16,21 +14,9 @@ namespace {
 
 const wchar_t kNothingToSave[] = L"現在キャプチャー中の画像はありません.";
 
-// Gives a control of the panel the keyboard focus, as Tab would, and presses Enter.
+// Gives a control of the panel the keyboard focus and presses Enter.
 void enterOn(const App& app, int id) {
-    const std::string what = "control " + std::to_string(id);
-    check(bringToFront(app.panel), what + ": could not make the panel the foreground window");
-    HWND control = app.button(id);
-    PostMessageW(app.panel, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
-    check(waitFor(
-              [&] {
-                  GUITHREADINFO thread{};
-                  thread.cbSize = sizeof thread;
-                  return GetGUIThreadInfo(GetWindowThreadProcessId(app.panel, nullptr), &thread) &&
-                         thread.hwndFocus == control;
-              },
-              5000),
-          what + ": it did not take the focus");
+    focusControl(app, id);
     pressChord({VK_RETURN});
 }
 

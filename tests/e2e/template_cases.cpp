@@ -23,17 +23,21 @@ namespace {
 
 // ---------------------------------------------------------------- reading an extended dialog template
 
+// What a dialog and each of its controls have alike: styles, place and size in dialog units.
+struct Shape {
+    DWORD style = 0, exStyle = 0;
+    short x = 0, y = 0, cx = 0, cy = 0;
+};
+
 struct Control {
     DWORD id = 0;
     std::wstring cls; // "Button", "Static", ...
-    DWORD style = 0, exStyle = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;
+    Shape shape;
     std::wstring text; // "#128" for a resource ordinal
 };
 
 struct Template {
-    DWORD style = 0, exStyle = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;
+    Shape shape;
     std::wstring caption, font;
     WORD points = 0, weight = 0;
     BYTE italic = 0, charset = 0;
@@ -78,6 +82,20 @@ private:
     size_t size_, at_ = 0;
 };
 
+// The help id, the styles, and (after what lies between in a dialog's header) the place and size.
+Shape readStyles(Reader& r) {
+    Shape shape;
+    r.take<DWORD>(); // help id
+    shape.exStyle = r.take<DWORD>();
+    shape.style = r.take<DWORD>();
+    return shape;
+}
+
+void readPlace(Reader& r, Shape& shape) {
+    shape.x = r.take<short>(), shape.y = r.take<short>(), shape.cx = r.take<short>(),
+    shape.cy = r.take<short>();
+}
+
 Template readTemplate(HMODULE exe, int id) {
     HRSRC found =
         FindResourceExW(exe, RT_DIALOG, MAKEINTRESOURCEW(id), MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT));
@@ -87,15 +105,13 @@ Template readTemplate(HMODULE exe, int id) {
     check(r.take<WORD>() == 1 && r.take<WORD>() == 0xFFFF,
           "template " + std::to_string(id) + " is not extended");
     Template t;
-    r.take<DWORD>(); // help id
-    t.exStyle = r.take<DWORD>();
-    t.style = r.take<DWORD>();
+    t.shape = readStyles(r);
     const WORD count = r.take<WORD>();
-    t.x = r.take<short>(), t.y = r.take<short>(), t.cx = r.take<short>(), t.cy = r.take<short>();
+    readPlace(r, t.shape);
     check(r.nameOrOrdinal().empty() && r.nameOrOrdinal().empty(),
           "template " + std::to_string(id) + " names a menu or a window class");
     t.caption = r.text();
-    if (t.style & DS_SETFONT) {
+    if (t.shape.style & DS_SETFONT) {
         t.points = r.take<WORD>(), t.weight = r.take<WORD>();
         t.italic = r.take<BYTE>(), t.charset = r.take<BYTE>();
         t.font = r.text();
@@ -103,10 +119,8 @@ Template readTemplate(HMODULE exe, int id) {
     for (WORD i = 0; i < count; ++i) {
         r.alignTo(4);
         Control c;
-        r.take<DWORD>(); // help id
-        c.exStyle = r.take<DWORD>();
-        c.style = r.take<DWORD>();
-        c.x = r.take<short>(), c.y = r.take<short>(), c.cx = r.take<short>(), c.cy = r.take<short>();
+        c.shape = readStyles(r);
+        readPlace(r, c.shape);
         c.id = r.take<DWORD>();
         c.cls = r.nameOrOrdinal(true);
         c.text = r.nameOrOrdinal();
@@ -150,13 +164,17 @@ std::wstring lower(std::wstring text) {
     return text;
 }
 
-void compare(Differences& d, const std::string& name, const Template& want, const Template& got) {
+void compare(Differences& d, const std::string& name, const Shape& want, const Shape& got) {
     d.bits(name + " style", want.style, got.style);
     d.bits(name + " extended style", want.exStyle, got.exStyle);
     d.number(name + " x", want.x, got.x);
     d.number(name + " y", want.y, got.y);
     d.number(name + " width", want.cx, got.cx);
     d.number(name + " height", want.cy, got.cy);
+}
+
+void compare(Differences& d, const std::string& name, const Template& want, const Template& got) {
+    compare(d, name, want.shape, got.shape);
     d.text(name + " caption", want.caption, got.caption);
     d.text(name + " font", want.font, got.font);
     d.number(name + " font points", want.points, got.points);
@@ -171,12 +189,7 @@ void compare(Differences& d, const std::string& name, const Template& want, cons
                               std::to_string(static_cast<int>(w.id)) + ")";
         d.number(c + " id", static_cast<int>(w.id), static_cast<int>(g.id));
         d.text(c + " class", lower(w.cls), lower(g.cls)); // class names know no case
-        d.bits(c + " style", w.style, g.style);
-        d.bits(c + " extended style", w.exStyle, g.exStyle);
-        d.number(c + " x", w.x, g.x);
-        d.number(c + " y", w.y, g.y);
-        d.number(c + " width", w.cx, g.cx);
-        d.number(c + " height", w.cy, g.cy);
+        compare(d, c, w.shape, g.shape);
         if (w.id != static_cast<DWORD>(IDC_STATIC) || w.text.rfind(L"#", 0) == 0)
             d.text(c + " text", w.text, g.text);
     }
@@ -185,25 +198,25 @@ void compare(Differences& d, const std::string& name, const Template& want, cons
 // The templates as they must be. The notice line's text is the program's own choice, so it is not compared.
 Template aboutTemplate() {
     Template t;
-    t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
-    t.cx = 170, t.cy = 62;
+    t.shape = {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 0, 0, 170, 62};
     t.caption = L"バージョン情報 Vantrel";
     t.font = L"MS UI Gothic", t.points = 9, t.weight = 0, t.italic = 0, t.charset = 1;
     const DWORD child = WS_CHILD | WS_VISIBLE;
     t.controls = {
-        {static_cast<DWORD>(IDC_STATIC), L"Static", child | SS_ICON, 0, 14, 14, 20, 20, L"#128"},
-        {IDC_VERSION, L"Static", child | WS_GROUP | SS_NOPREFIX, 0, 42, 14, 114, 8, L"Vantrel, Version 1.0"},
-        {static_cast<DWORD>(IDC_STATIC), L"Static", child | WS_GROUP | SS_LEFT, 0, 42, 26, 114, 8, L""},
-        {IDOK, L"Button", child | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 113, 41, 50, 14, L"OK"},
+        {static_cast<DWORD>(IDC_STATIC), L"Static", {child | SS_ICON, 0, 14, 14, 20, 20}, L"#128"},
+        {IDC_VERSION,
+         L"Static",
+         {child | WS_GROUP | SS_NOPREFIX, 0, 42, 14, 114, 8},
+         L"Vantrel, Version 1.0"},
+        {static_cast<DWORD>(IDC_STATIC), L"Static", {child | WS_GROUP | SS_LEFT, 0, 42, 26, 114, 8}, L""},
+        {IDOK, L"Button", {child | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 113, 41, 50, 14}, L"OK"},
     };
     return t;
 }
 
 Template frameTemplate() {
     Template t;
-    t.style = 0x90CE0040;
-    t.exStyle = 0x000C0008;
-    t.cx = 222, t.cy = 145;
+    t.shape = {0x90CE0040, 0x000C0008, 0, 0, 222, 145};
     t.caption = L"Vantrel";
     t.font = L"MS UI Gothic", t.points = 9, t.weight = 0, t.italic = 0, t.charset = 1;
     return t;
@@ -211,17 +224,16 @@ Template frameTemplate() {
 
 Template panelTemplate() {
     Template t;
-    t.style = 0x80C000C8;
-    t.cx = 43, t.cy = 86;
+    t.shape = {0x80C000C8, 0, 0, 0, 43, 86};
     t.caption = L"Operation";
     t.font = L"MS Shell Dlg", t.points = 8, t.weight = 400, t.italic = 0, t.charset = 1;
     const DWORD button = 0x50010000;
     t.controls = {
-        {IDC_CLEAR, L"Button", button, 0, 0, 0, 43, 18, L"Clear"},
-        {IDC_CAPTURE, L"Button", button, 0, 0, 17, 43, 18, L"Capture"},
-        {IDC_COPY, L"Button", button, 0, 0, 35, 43, 18, L"Copy"},
-        {IDC_SAVE, L"Button", button, 0, 0, 52, 43, 18, L"Save"},
-        {IDC_RIGHTPOS, L"Button", 0x50010003, 0, 1, 72, 40, 10, L"Right Pos"},
+        {IDC_CLEAR, L"Button", {button, 0, 0, 0, 43, 18}, L"Clear"},
+        {IDC_CAPTURE, L"Button", {button, 0, 0, 17, 43, 18}, L"Capture"},
+        {IDC_COPY, L"Button", {button, 0, 0, 35, 43, 18}, L"Copy"},
+        {IDC_SAVE, L"Button", {button, 0, 0, 52, 43, 18}, L"Save"},
+        {IDC_RIGHTPOS, L"Button", {0x50010003, 0, 1, 72, 40, 10}, L"Right Pos"},
     };
     return t;
 }
@@ -229,7 +241,7 @@ Template panelTemplate() {
 // The three templates of vantrel.exe, read from its resources, against the table above. The styles are also
 // given as the numbers they must add up to, so a wrong constant in the table cannot hide a slip.
 void caseDialogTemplates() {
-    check(aboutTemplate().style == 0x80C800C0 && aboutTemplate().controls[1].style == 0x50020080,
+    check(aboutTemplate().shape.style == 0x80C800C0 && aboutTemplate().controls[1].shape.style == 0x50020080,
           "the expected About template does not add up to its numbers");
     HMODULE exe = LoadLibraryExW(vantrelPath().c_str(), nullptr,
                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
@@ -248,7 +260,7 @@ void caseDialogTemplates() {
     for (const auto& row : rows) {
         const Template got = readTemplate(exe, row.id);
         sayKey((std::string("template_") + std::to_string(row.id)).c_str(),
-               hexWord(got.style) + " " + hexWord(got.exStyle) +
+               hexWord(got.shape.style) + " " + hexWord(got.shape.exStyle) +
                    " controls=" + std::to_string(got.controls.size()));
         compare(d, row.name, row.expected, got);
     }

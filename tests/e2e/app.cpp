@@ -139,6 +139,36 @@ std::vector<int> buttonIds(HWND box) {
     return ids;
 }
 
+namespace {
+// A system icon as a static control draws it: at the given size, over a background of one colour.
+std::vector<uint32_t> drawnIcon(const wchar_t* id, int width, int height, uint32_t background) {
+    std::vector<uint32_t> rgb(static_cast<size_t>(width) * height);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO bi = support::topDownInfo(width, height);
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (dib && bits) {
+        HGDIOBJ old = SelectObject(memory, dib);
+        HBRUSH brush =
+            CreateSolidBrush(RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF));
+        RECT all{0, 0, width, height};
+        FillRect(memory, &all, brush);
+        DeleteObject(brush);
+        DrawIconEx(memory, 0, 0, LoadIconW(nullptr, id), width, height, 0, nullptr, DI_NORMAL);
+        GdiFlush();
+        const uint32_t* p = static_cast<const uint32_t*>(bits);
+        for (size_t i = 0; i < rgb.size(); ++i)
+            rgb[i] = p[i] & 0xFFFFFF;
+        SelectObject(memory, old);
+        DeleteObject(dib);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return rgb;
+}
+} // namespace
+
 std::string messageBoxIcon(HWND box) {
     HWND icon = nullptr;
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
@@ -149,8 +179,6 @@ std::string messageBoxIcon(HWND box) {
         return "none";
     // A tip of the panel left under the pointer could cover the box: the pointer goes to a corner.
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
-    const RECT area = clientRectOnScreen(icon);
-    const int width = area.right - area.left, height = area.bottom - area.top;
     const struct {
         const char* name;
         const wchar_t* id;
@@ -160,37 +188,21 @@ std::string messageBoxIcon(HWND box) {
                  {"information", IDI_ASTERISK}};
     std::string best;
     long fewest = -1;
-    // The box may not be on the screen yet (a busy window manager maps it late): look again until one icon
-    // matches exactly.
+    RECT area{};
+    // The box may not be in its place on the screen yet (the window manager may map or move it late): look
+    // again, at where it is now, until one icon matches exactly.
     waitFor(
         [&] {
+            area = clientRectOnScreen(icon);
             const Pixels shown = captureScreen(area);
             if (shown.rgb.empty())
                 return false;
             for (const auto& candidate : icons) {
-                // The icon as the static control draws it, at its own size over the box's background.
-                HDC screen = GetDC(nullptr);
-                HDC memory = CreateCompatibleDC(screen);
-                BITMAPINFO bi = support::topDownInfo(width, height);
-                void* bits = nullptr;
-                HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-                HGDIOBJ old = SelectObject(memory, dib);
-                HBRUSH background = CreateSolidBrush(
-                    RGB((shown.at(0, 0) >> 16) & 0xFF, (shown.at(0, 0) >> 8) & 0xFF, shown.at(0, 0) & 0xFF));
-                RECT all{0, 0, width, height};
-                FillRect(memory, &all, background);
-                DeleteObject(background);
-                DrawIconEx(memory, 0, 0, LoadIconW(nullptr, candidate.id), width, height, 0, nullptr,
-                           DI_NORMAL);
-                GdiFlush();
-                const uint32_t* p = static_cast<const uint32_t*>(bits);
+                const std::vector<uint32_t> drawn =
+                    drawnIcon(candidate.id, shown.width, shown.height, shown.at(0, 0));
                 long differing = 0;
-                for (size_t i = 0; p && i < shown.rgb.size(); ++i)
-                    differing += (p[i] & 0xFFFFFF) != shown.rgb[i];
-                SelectObject(memory, old);
-                DeleteObject(dib);
-                DeleteDC(memory);
-                ReleaseDC(nullptr, screen);
+                for (size_t i = 0; i < drawn.size(); ++i)
+                    differing += drawn[i] != shown.rgb[i];
                 if (fewest < 0 || differing < fewest) {
                     fewest = differing;
                     best = candidate.name;
@@ -207,8 +219,8 @@ std::string messageBoxIcon(HWND box) {
         if (IsWindowVisible(w) && IntersectRect(&overlap, &r, &area))
             above += " " + quoted(className(w)) + " " + rectText(r);
     }
-    return best + " (" + std::to_string(fewest) +
-           " pixels differ; windows over it:" + (above.empty() ? " none" : above) + ")";
+    return best + " (" + std::to_string(fewest) + " pixels differ at " + rectText(area) +
+           "; windows over it:" + (above.empty() ? " none" : above) + ")";
 }
 
 HWND expectExitQuestion(const App& app, const std::string& when) {

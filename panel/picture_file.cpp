@@ -61,8 +61,9 @@ public:
     // Shows the written file and puts it in the target's place, replacing what was there only now.
     bool MoveTo(const std::wstring& target) {
         const DWORD attributes = ::GetFileAttributesW(m_path.c_str());
+        const DWORD shown = attributes & ~FILE_ATTRIBUTE_HIDDEN;
         if (attributes == INVALID_FILE_ATTRIBUTES ||
-            !::SetFileAttributesW(m_path.c_str(), attributes & ~FILE_ATTRIBUTE_HIDDEN) ||
+            !::SetFileAttributesW(m_path.c_str(), shown ? shown : FILE_ATTRIBUTE_NORMAL) ||
             !::MoveFileExW(m_path.c_str(), target.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return false;

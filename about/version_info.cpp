@@ -1,6 +1,7 @@
 #include "about/version_info.h"
 
 #include "about/version_text.h"
+#include "platform/app.h"
 #include "platform/late_bound.h"
 
 #include <windows.h>
@@ -11,7 +12,6 @@
 namespace {
 
 wchar_t g_versionText[about::kVersionTextCapacity];
-wchar_t g_modulePath[MAX_PATH];
 bool g_versionBuilt = false;
 
 // Reads "Ver.:" and the ProductVersion of the first Translation pair; empty when any step fails.
@@ -20,13 +20,16 @@ std::wstring ReadVersionText() {
     const platform::VersionDll& api = platform::BoundVersion();
     if (!api.Complete())
         return {};
-    ::GetModuleFileNameW(nullptr, g_modulePath, MAX_PATH);
+    // The path is read whole, however long the folders the program lies in.
+    const std::wstring modulePath = platform::ExecutablePath();
+    if (modulePath.empty())
+        return {};
     DWORD unused = 0;
-    const DWORD size = api.GetFileVersionInfoSizeW(g_modulePath, &unused);
+    const DWORD size = api.GetFileVersionInfoSizeW(modulePath.c_str(), &unused);
     if (size == 0)
         return {};
     std::vector<unsigned char> block(size + 1);
-    if (!api.GetFileVersionInfoW(g_modulePath, 0, size, block.data()))
+    if (!api.GetFileVersionInfoW(modulePath.c_str(), 0, size, block.data()))
         return {};
 
     void* translation = nullptr;

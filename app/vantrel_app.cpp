@@ -4,6 +4,7 @@
 #include "app/debug_switch.h"
 #include "frame/vantrel_dlg.h"
 #include "platform/unique_handle.h"
+#include "res/resource.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -31,11 +32,12 @@ constexpr DWORD kFrameCloseWaitMs = 4000;
 
 // Runs on a thread the system starts for each console event. Ctrl+C and Ctrl+Break must not end
 // the program; when the console, the session or the system is going away, the frame is closed
-// through its normal path so the program ends cleanly.
+// through its normal path, without the question about an unsaved picture that nobody could answer in
+// time, so the program ends cleanly.
 BOOL WINAPI ConsoleCtrlHandler(DWORD eventCode) {
     if (app::ActionForConsoleEvent(eventCode) == app::ConsoleEventAction::CloseFrame) {
         if (HWND frame = g_vantrelApp.MainWindowHandle()) {
-            ::PostMessageW(frame, WM_CLOSE, 0, 0);
+            ::PostMessageW(frame, WM_VANTREL_END_WITHOUT_ASKING, 0, 0);
             if (g_frameClosed)
                 ::WaitForSingleObject(g_frameClosed.get(), kFrameCloseWaitMs);
         }

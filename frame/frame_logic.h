@@ -21,6 +21,10 @@ inline constexpr unsigned int kSysCommandMask = 0xFFF0; // the system keeps the 
 // The About item's command in the window menu.
 inline constexpr unsigned int kAboutCommand = IDM_ABOUTBOX;
 
+// The question before the program ends while it holds a picture that was neither saved nor copied.
+inline constexpr wchar_t kUnkeptPictureQuestion[] =
+    L"保存していないキャプチャー画像があります。終了しますか?";
+
 // "Vantrel W:300 H:200" for a client area of 300 by 200 pixels.
 std::wstring FormatCaption(int clientWidth, int clientHeight);
 

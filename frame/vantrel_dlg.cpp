@@ -8,6 +8,7 @@
 #include "platform/dwm.h"
 #include "platform/late_bound.h"
 #include "platform/monitors.h"
+#include "platform/message_box.h"
 #include "platform/rect_win.h"
 #include "platform/unique_handle.h"
 #include "res/resource.h"
@@ -20,6 +21,7 @@ static_assert(frame::kHtLeft == HTLEFT && frame::kHtBottomRight == HTBOTTOMRIGHT
 static_assert((frame::kAboutCommand & ~frame::kSysCommandMask) == 0 && frame::kAboutCommand < SC_SIZE);
 static_assert(frame::kVkLeft == VK_LEFT && frame::kVkUp == VK_UP && frame::kVkRight == VK_RIGHT &&
               frame::kVkDown == VK_DOWN);
+static_assert(WM_VANTREL_END_WITHOUT_ASKING >= WM_APP && WM_VANTREL_END_WITHOUT_ASKING < 0xC000);
 
 CVantrelDlg::CVantrelDlg() noexcept
     : CDialogEx(IDD_VANTREL_DIALOG, nullptr),
@@ -119,6 +121,7 @@ LRESULT CVantrelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (wp)
             RememberFrame();
         break;
+    case WM_VANTREL_END_WITHOUT_ASKING: OnEndWithoutAsking(); return 0;
     }
     return CDialogEx::WindowProc(msg, wp, lp);
 }
@@ -129,6 +132,49 @@ bool CVantrelDlg::PreTranslateMessage(MSG& msg) {
     if (msg.message == WM_KEYDOWN && msg.hwnd == m_wnd && OnArrowKey(static_cast<UINT>(msg.wParam)))
         return true;
     return CDialogEx::PreTranslateMessage(msg);
+}
+
+// Called for Enter on the frame.
+void CVantrelDlg::OnOK() {
+    if (MayEnd())
+        CDialogEx::OnOK();
+}
+
+// Called for Esc, Alt+F4 and the window menu's Close.
+void CVantrelDlg::OnCancel() {
+    if (MayEnd())
+        CDialogEx::OnCancel();
+}
+
+// A picture that was neither saved nor copied since its capture is lost when the program ends, so the
+// user is asked first (No, the default, keeps everything). A second request while the question is up
+// changes nothing.
+bool CVantrelDlg::MayEnd() {
+    if (m_asking)
+        return false;
+    if (m_endingWithoutAsking || !m_dlgOperation.HoldsUnkeptPicture())
+        return true;
+    m_asking = true;
+    const bool yes = platform::AskYesNo(m_wnd, frame::kUnkeptPictureQuestion);
+    m_asking = false;
+    return yes;
+}
+
+// Called when the debug console, the session or the system goes away: the program ends at once, without
+// the question, and a question already up is answered for the user.
+void CVantrelDlg::OnEndWithoutAsking() {
+    m_endingWithoutAsking = true;
+    EndDialog(IDCANCEL);
+    if (!m_asking)
+        return;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND wnd, LPARAM frame) {
+            if (::GetWindow(wnd, GW_OWNER) == reinterpret_cast<HWND>(frame) && ::GetDlgItem(wnd, IDYES))
+                ::PostMessageW(wnd, WM_COMMAND, IDYES, 0);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(m_wnd));
 }
 
 // Called for window-menu commands: 0x0010 to 0x001F open the About box, the frame's own items do what

@@ -20,6 +20,8 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     bool PreTranslateMessage(MSG& msg) override;
 
@@ -46,6 +48,8 @@ private:
     void OnPlacement();
     void OnShowPanel();
     void OnDefaultPlacement();
+    bool MayEnd();
+    void OnEndWithoutAsking();
     void AppendAboutItem();
     void AppendWindowMenuItems();
     void ChangeExStyle(DWORD remove, DWORD add);
@@ -67,6 +71,8 @@ private:
     bool m_settlesPictureLook;          // the picture look needs settling once shown (under Wine)
     frame::Size m_templateSize;         // the window's size from its template, for the default placement
     std::optional<platform::Rect> m_lastClient; // the client area on the screen when last seen not minimised
+    bool m_asking = false;                      // the question before the end is up
+    bool m_endingWithoutAsking = false;         // the console or the session is going away
     COperationDlg m_dlgOperation;
 };
 

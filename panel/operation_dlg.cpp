@@ -189,7 +189,8 @@ void COperationDlg::ShowWindows() {
 }
 
 // Called for command 1001: the screen under the frame goes straight to the clipboard; the held
-// picture and the frame's look stay as they are.
+// picture and the frame's look stay as they are. What reaches the clipboard is the screen, not the held
+// picture, so a held picture that was not kept stays so.
 void COperationDlg::OnCaptureToClipboard() {
     HideWindows();
     const platform::SharedBitmap shot = panel::CopyScreenUnderClient(m_host.HostWindow());
@@ -216,6 +217,7 @@ void COperationDlg::OnCapture() {
         return;
     }
     m_bmpCapture = std::move(shot);
+    m_bKept = false;
     m_host.ShowPicture(m_bmpCapture.get());
     ShowWindows();
     m_host.SettlePictureLook();
@@ -229,13 +231,15 @@ void COperationDlg::OnClear() {
 }
 
 // Called for Copy: the clipboard gets a copy of its own, so the held picture stays valid for
-// showing, copying and saving whatever the clipboard later does with its bitmap.
+// showing, copying and saving whatever the clipboard later does with its bitmap. A picture on the
+// clipboard counts as kept.
 void COperationDlg::OnCopy() {
     if (!Permitted(m_wnd, panel::Command::Copy, HoldsPicture()))
         return;
     platform::UniqueBitmap copy = panel::DuplicateBitmap(m_bmpCapture.get());
-    ReportClipboard(copy ? m_clipboard.Put(m_wnd, std::move(copy), m_bmpCapture)
-                         : platform::ClipboardResult::Refused);
+    if (ReportClipboard(copy ? m_clipboard.Put(m_wnd, std::move(copy), m_bmpCapture)
+                             : platform::ClipboardResult::Refused))
+        m_bKept = true;
 }
 
 // Called when a program asks for a format that Copy or 1001 promised.
@@ -258,8 +262,8 @@ LRESULT COperationDlg::OnDestroyClipboard() {
 }
 
 // Called for Save: asks for a file name and writes the held picture in the format its extension
-// selects. A cancelled dialog says nothing; a save that writes nothing says so. The picture and the
-// panel's state never change.
+// selects. A cancelled dialog says nothing; a save that writes nothing says so. The picture never changes;
+// a written file makes it count as kept.
 void COperationDlg::OnSave() {
     if (!Permitted(m_wnd, panel::Command::Save, HoldsPicture()))
         return;
@@ -272,7 +276,7 @@ void COperationDlg::OnSave() {
     if (!path)
         return;
     switch (panel::SavePictureFile(m_bmpCapture.get(), *path)) {
-    case panel::SaveOutcome::Saved: break;
+    case panel::SaveOutcome::Saved: m_bKept = true; break;
     case panel::SaveOutcome::NoEncoder: platform::ShowMessage(m_wnd, panel::kSaveNoEncoderText); break;
     case panel::SaveOutcome::Failed: platform::ShowMessage(m_wnd, panel::kSaveFailedText); break;
     }
@@ -307,12 +311,13 @@ LRESULT COperationDlg::OnNcLButtonDown(WPARAM hitTest, LPARAM point) {
     return Default(WM_NCLBUTTONDOWN, hitTest, point);
 }
 
-void COperationDlg::ReportClipboard(platform::ClipboardResult result) {
+bool COperationDlg::ReportClipboard(platform::ClipboardResult result) {
     switch (result) {
-    case platform::ClipboardResult::Done: break;
+    case platform::ClipboardResult::Done: return true;
     case platform::ClipboardResult::Busy: platform::ShowMessage(m_wnd, panel::kClipboardBusyText); break;
     case platform::ClipboardResult::Refused:
         platform::ShowMessage(m_wnd, panel::kClipboardRefusedText);
         break;
     }
+    return false;
 }

@@ -22,6 +22,9 @@ public:
 
     // True while a picture is held; the frame then refuses resizing.
     bool HoldsPicture() const noexcept { return static_cast<bool>(m_bmpCapture); }
+    // True while the held picture has been neither copied nor saved since its capture: ending the program
+    // would lose it.
+    bool HoldsUnkeptPicture() const noexcept { return HoldsPicture() && !m_bKept; }
     // True while the panel docks on the host's right (the Right Pos box is ticked).
     bool DocksRight() const noexcept { return m_bRightPos; }
     // Docks on the host's right (true) or left from now on, with the Right Pos box ticked to match.
@@ -55,7 +58,8 @@ private:
     void DisableHideAnimations();
     void HideWindows();
     void ShowWindows();
-    void ReportClipboard(platform::ClipboardResult result);
+    // Tells the user when the clipboard did not take the bitmap; true when it did.
+    bool ReportClipboard(platform::ClipboardResult result);
 
     panel::PanelHost& m_host;
     // The held picture; held exactly while this holds one. The clipboard may share it after Copy.
@@ -63,6 +67,7 @@ private:
     // What Copy and 1001 last put on the clipboard, kept while formats made from it are still promised,
     // whatever becomes of the held picture.
     platform::ClipboardPicture m_clipboard;
+    bool m_bKept = false;    // the held picture went to the clipboard or a file since its capture
     bool m_bRightPos = true; // docked on the frame's right; bound to the Right Pos box
 
     bool m_bGlass = false;      // composition is on and the panel is one sheet of glass

@@ -3,81 +3,134 @@
 #include "panel/colour_quantizer.h"
 #include "panel/encoder_choice.h"
 #include "panel/gif_encoder.h"
+#include "panel/save_paths.h"
 #include "platform/bitmap_pixels.h"
 #include "platform/gdiplus_image.h"
+#include "platform/late_bound.h"
+#include "platform/path_text.h"
 #include "platform/unique_handle.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace panel {
 
 namespace {
 
-// The folder part of a path, for a temporary file beside the target.
-std::wstring FolderOf(const std::wstring& path) {
-    const std::size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash + 1);
+// The full path of what the user chose, as the plain calls would read it (dots and blanks that end a name
+// dropped, "." and ".." resolved); empty when the system cannot make it.
+std::wstring FullPath(const std::wstring& path) {
+    std::wstring full(path.size() + 1, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (length == 0)
+            return {};
+        if (length < full.size()) {
+            full.resize(length);
+            return full;
+        }
+        full.resize(length); // too small: length is what it needs, the ending zero included
+    }
 }
 
-// Removes the temporary file unless it has been moved into place.
-struct TemporaryFile {
-    std::wstring path;
+// The file a save writes before it takes the target's name: hidden while it is written, and removed
+// unless it took that name.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::wstring path) : m_path(std::move(path)) {}
     ~TemporaryFile() {
-        if (!path.empty())
-            ::DeleteFileW(path.c_str());
+        if (m_created)
+            ::DeleteFileW(m_path.c_str());
     }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    // Opens a new hidden file of this name for writing. A leftover of an earlier save that was cut off goes
+    // first; a file of this name that cannot be removed makes the opening fail.
+    platform::UniqueStream Create() {
+        const auto create = platform::BoundShlwapi().SHCreateStreamOnFileEx;
+        if (!create)
+            return {};
+        ::DeleteFileW(m_path.c_str());
+        IStream* opened = nullptr;
+        if (FAILED(create(m_path.c_str(), STGM_WRITE | STGM_SHARE_EXCLUSIVE | STGM_FAILIFTHERE,
+                          FILE_ATTRIBUTE_HIDDEN, TRUE, nullptr, &opened)))
+            return {};
+        m_created = true;
+        return platform::UniqueStream(opened);
+    }
+
+    // Shows the written file and puts it in the target's place, replacing what was there only now.
+    bool MoveTo(const std::wstring& target) {
+        const DWORD attributes = ::GetFileAttributesW(m_path.c_str());
+        const DWORD shown = attributes & ~FILE_ATTRIBUTE_HIDDEN;
+        if (attributes == INVALID_FILE_ATTRIBUTES ||
+            !::SetFileAttributesW(m_path.c_str(), shown ? shown : FILE_ATTRIBUTE_NORMAL) ||
+            !::MoveFileExW(m_path.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return false;
+        m_created = false;
+        return true;
+    }
+
+private:
+    std::wstring m_path;
+    bool m_created = false; // this save made the file, so it removes it unless it took the target's name
 };
 
-// Writes the whole file; false when it cannot be written completely.
-bool WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
-    platform::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return file && !bytes.empty() &&
-           ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
+// Writes all the bytes into the stream; false for nothing to write or a write cut short.
+bool WriteAll(IStream* stream, const std::vector<std::uint8_t>& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ULONG written = 0;
+        const ULONG chunk = static_cast<ULONG>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        if (FAILED(stream->Write(bytes.data() + done, chunk, &written)) || written == 0)
+            return false;
+        done += written;
+    }
+    return !bytes.empty();
 }
 
-// Encodes the picture to path. A GIF holds at most 256 colours: it gets the picture's own colours when it
-// has no more, else a palette chosen from them, each pixel its nearest entry; it is written here, as the
-// system's GIF encoder may be slow (Wine's searches its string table entry by entry).
-bool Encode(platform::CImage& image, HBITMAP picture, const std::wstring& path,
+// Encodes the picture into the stream. A GIF holds at most 256 colours: it gets the picture's own colours
+// when it has no more, else a palette chosen from them, each pixel its nearest entry; it is written here, as
+// the system's GIF encoder may be slow (Wine's searches its string table entry by entry).
+bool Encode(platform::CImage& image, HBITMAP picture, IStream* stream,
             const platform::ImageEncoder& encoder) {
     if (encoder.mimeType != L"image/gif")
-        return image.Save(path, encoder);
+        return image.Save(stream, encoder);
     const auto pixels = platform::ReadBitmapPixels(picture);
     if (!pixels)
         return false;
     const IndexedPicture indexed = QuantizeColours(pixels->pixels.data(), pixels->width, pixels->height);
-    return WriteBytes(path, EncodeGif(pixels->width, pixels->height, indexed.palette, indexed.indices));
+    return WriteAll(stream, EncodeGif(pixels->width, pixels->height, indexed.palette, indexed.indices));
 }
 
 } // namespace
 
 SaveOutcome SavePictureFile(HBITMAP picture, const std::wstring& path) {
     platform::CImage image(picture);
-    SaveOutcome outcome = SaveOutcome::Failed;
-    if (const auto encoders = image.Encoders()) {
-        std::vector<std::wstring> lists;
-        for (const platform::ImageEncoder& encoder : *encoders)
-            lists.push_back(encoder.extensions);
-        const auto chosen = ChooseEncoder(lists, path);
-        if (!chosen) {
-            outcome = SaveOutcome::NoEncoder;
-        } else {
-            wchar_t temporary[MAX_PATH] = L"";
-            if (::GetTempFileNameW(FolderOf(path).c_str(), L"vtl", 0, temporary)) {
-                TemporaryFile written{temporary};
-                if (Encode(image, picture, written.path, (*encoders)[*chosen]) &&
-                    ::MoveFileExW(written.path.c_str(), path.c_str(),
-                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-                    written.path.clear();
-                    outcome = SaveOutcome::Saved;
-                }
-            }
-        }
+    const auto encoders = image.Encoders();
+    if (!encoders)
+        return SaveOutcome::Failed;
+    std::vector<std::wstring> lists;
+    for (const platform::ImageEncoder& encoder : *encoders)
+        lists.push_back(encoder.extensions);
+    const auto chosen = ChooseEncoder(lists, path);
+    if (!chosen)
+        return SaveOutcome::NoEncoder;
+    const std::wstring full = FullPath(path);
+    if (full.empty())
+        return SaveOutcome::Failed;
+    TemporaryFile temporary(platform::PathForFileCalls(TemporaryPathFor(full)));
+    bool written = false;
+    {
+        // The stream holds the file open: it is closed before the file is moved.
+        const platform::UniqueStream stream = temporary.Create();
+        written = stream && Encode(image, picture, stream.get(), (*encoders)[*chosen]);
     }
-    return outcome;
+    return written && temporary.MoveTo(platform::PathForFileCalls(full)) ? SaveOutcome::Saved
+                                                                         : SaveOutcome::Failed;
 }
 
 } // namespace panel

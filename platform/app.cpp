@@ -33,6 +33,23 @@ bool CWinApp::InitInstance() {
     return true;
 }
 
+std::wstring ExecutablePath() {
+    // GetModuleFileNameW cuts a path that does not fit and fills the buffer: grow it until one fits.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return {};
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        if (path.size() >= 32768)
+            return {};
+        path.resize(path.size() * 2);
+    }
+}
+
 void CWinApp::NoteWindowCreated(const CDialogEx* dlg, HWND wnd) noexcept {
     if (dlg == m_mainDialog)
         m_mainWindow.store(wnd);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <string>
 
 namespace platform {
 
@@ -38,5 +39,8 @@ private:
 
 // Bit of m_restartManagerSupport that registers the process with the Restart Manager.
 constexpr DWORD kRestartSupport = 0x01;
+
+// The full path of the running executable, however long; empty when the system cannot tell it.
+std::wstring ExecutablePath();
 
 } // namespace platform

@@ -205,7 +205,8 @@ BOOL CDialogEx::HandleInitDialog(HWND wnd) {
 }
 
 // A dialog that is still hidden after its initialisation, was not placed by it or by its template,
-// and has no enabled owner is centred: on its owner when that is shown, else on the work area.
+// and has no enabled owner (a modal dialog has disabled its owner by then) is centred on the screen: on
+// the work area of the monitor its owner is on, or of its own monitor when it has no owner shown.
 void CDialogEx::CentreIfUnplaced(const RECT& before) {
     const LONG style = ::GetWindowLongW(m_wnd, GWL_STYLE);
     if (style & (WS_VISIBLE | WS_CHILD | DS_CENTER | DS_CENTERMOUSE | DS_ABSALIGN))
@@ -218,16 +219,12 @@ void CDialogEx::CentreIfUnplaced(const RECT& before) {
     if (owner && ::IsWindowEnabled(owner))
         return;
 
-    HWND centreOn = owner;
-    if (centreOn && (!::IsWindowVisible(centreOn) || ::IsIconic(centreOn)))
-        centreOn = nullptr;
+    const bool ownerShown = owner && ::IsWindowVisible(owner) && !::IsIconic(owner);
     MONITORINFO mi{};
     mi.cbSize = sizeof(mi);
-    ::GetMonitorInfoW(::MonitorFromWindow(centreOn ? centreOn : m_wnd, MONITOR_DEFAULTTONEAREST), &mi);
-    RECT centre = mi.rcWork;
-    if (centreOn)
-        ::GetWindowRect(centreOn, &centre);
-    Rect placed = CentreRectIn(ToRect(centre), ToRect(mi.rcWork), now.right - now.left, now.bottom - now.top);
+    ::GetMonitorInfoW(::MonitorFromWindow(ownerShown ? owner : m_wnd, MONITOR_DEFAULTTONEAREST), &mi);
+    const Rect work = ToRect(mi.rcWork);
+    const Rect placed = CentreRectIn(work, work, now.right - now.left, now.bottom - now.top);
     ::SetWindowPos(m_wnd, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

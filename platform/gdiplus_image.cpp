@@ -88,8 +88,8 @@ std::optional<std::vector<ImageEncoder>> CImage::Encoders() {
     return encoders;
 }
 
-bool CImage::Save(const std::wstring& path, const ImageEncoder& encoder) {
-    if (!m_borrowed || !EnsureStarted())
+bool CImage::Save(IStream* stream, const ImageEncoder& encoder) {
+    if (!m_borrowed || !stream || !EnsureStarted())
         return false;
     const GdiplusDll& api = BoundGdiplus();
     ImageOwner bitmap;
@@ -100,7 +100,7 @@ bool CImage::Save(const std::wstring& path, const ImageEncoder& encoder) {
     const gdiplus::EncoderParameters jpeg{
         1, {{gdiplus::kEncoderQuality, 1, gdiplus::kEncoderParameterValueTypeLong, &quality}}};
     const gdiplus::EncoderParameters* parameters = encoder.mimeType == L"image/jpeg" ? &jpeg : nullptr;
-    return api.GdipSaveImageToFile(bitmap.image, path.c_str(), &encoder.clsid, parameters) == 0;
+    return api.GdipSaveImageToStream(bitmap.image, stream, &encoder.clsid, parameters) == 0;
 }
 
 std::optional<std::vector<std::uint8_t>> CImage::Encode(const RgbPicture& picture,

@@ -5,6 +5,7 @@
 #include "platform/bitmap_layout.h"
 
 #include <windows.h>
+#include <objidl.h>
 
 #include <cstdint>
 #include <optional>
@@ -37,8 +38,8 @@ public:
     // GDI+'s encoders in its own order, read afresh; nothing when GDI+ cannot be started or read.
     std::optional<std::vector<ImageEncoder>> Encoders();
 
-    // Writes the borrowed bitmap to path with the encoder; false when nothing could be written.
-    bool Save(const std::wstring& path, const ImageEncoder& encoder);
+    // Writes the borrowed bitmap into the stream with the encoder; false when it could not be written.
+    bool Save(IStream* stream, const ImageEncoder& encoder);
 
     // The whole file the encoder makes of the picture, in memory; nothing on failure.
     std::optional<std::vector<std::uint8_t>> Encode(const RgbPicture& picture, const ImageEncoder& encoder);

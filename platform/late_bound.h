@@ -9,6 +9,7 @@
 #include <dwmapi.h>
 #include <objbase.h>
 #include <objidl.h>
+#include <shlwapi.h>
 #include <winver.h>
 
 namespace platform {
@@ -73,8 +74,6 @@ Status WINAPI GdipGetImageEncoders(UINT count, UINT bytes, ImageCodecInfo* encod
 Status WINAPI GdipCreateBitmapFromHBITMAP(HBITMAP bitmap, HPALETTE palette, Image** image);
 Status WINAPI GdipCreateBitmapFromScan0(INT width, INT height, INT stride, INT format, BYTE* scan0,
                                         Image** bitmap);
-Status WINAPI GdipSaveImageToFile(Image* image, const WCHAR* path, const CLSID* encoder,
-                                  const EncoderParameters* parameters);
 Status WINAPI GdipSaveImageToStream(Image* image, IStream* stream, const CLSID* encoder,
                                     const EncoderParameters* parameters);
 Status WINAPI GdipDisposeImage(Image* image);
@@ -89,7 +88,7 @@ Status WINAPI GdipDisposeImage(Image* image);
     X(GdiplusStartup) X(GdiplusShutdown) \
     X(GdipGetImageEncodersSize) X(GdipGetImageEncoders) \
     X(GdipCreateBitmapFromHBITMAP) X(GdipCreateBitmapFromScan0) \
-    X(GdipSaveImageToFile) X(GdipSaveImageToStream) X(GdipDisposeImage)
+    X(GdipSaveImageToStream) X(GdipDisposeImage)
 #define VANTREL_VERSION_EXPORTS(X) \
     X(GetFileVersionInfoSizeW) X(GetFileVersionInfoW) X(VerQueryValueW)
 #define VANTREL_OLE32_EXPORTS(X) \
@@ -97,6 +96,8 @@ Status WINAPI GdipDisposeImage(Image* image);
     X(CreateStreamOnHGlobal) X(GetHGlobalFromStream)
 #define VANTREL_COMDLG32_EXPORTS(X) \
     X(GetSaveFileNameW)
+#define VANTREL_SHLWAPI_EXPORTS(X) \
+    X(SHCreateStreamOnFileEx)
 // clang-format on
 
 // One record per library: a pointer named after each export on its list, and whether all were found.
@@ -114,6 +115,7 @@ VANTREL_LIBRARY_RECORD(GdiplusDll, VANTREL_GDIPLUS_POINTER, VANTREL_GDIPLUS_EXPO
 VANTREL_LIBRARY_RECORD(VersionDll, VANTREL_SYSTEM_POINTER, VANTREL_VERSION_EXPORTS)
 VANTREL_LIBRARY_RECORD(Ole32Dll, VANTREL_SYSTEM_POINTER, VANTREL_OLE32_EXPORTS)
 VANTREL_LIBRARY_RECORD(Comdlg32Dll, VANTREL_SYSTEM_POINTER, VANTREL_COMDLG32_EXPORTS)
+VANTREL_LIBRARY_RECORD(ShlwapiDll, VANTREL_SYSTEM_POINTER, VANTREL_SHLWAPI_EXPORTS)
 
 #undef VANTREL_LIBRARY_RECORD
 #undef VANTREL_SYSTEM_POINTER
@@ -126,5 +128,6 @@ const GdiplusDll& BoundGdiplus() noexcept;
 const VersionDll& BoundVersion() noexcept;
 const Ole32Dll& BoundOle32() noexcept;
 const Comdlg32Dll& BoundComdlg32() noexcept;
+const ShlwapiDll& BoundShlwapi() noexcept;
 
 } // namespace platform

@@ -24,4 +24,29 @@ std::wstring FileStem(std::wstring_view path) {
     return std::wstring(name);
 }
 
+namespace {
+// The plain file calls take at most this many characters, the ending zero included.
+constexpr std::size_t kPlainPathLimit = 260;
+
+bool IsSeparator(wchar_t c) noexcept {
+    return c == L'\\' || c == L'/';
+}
+} // namespace
+
+std::wstring PathForFileCalls(std::wstring_view fullPath) {
+    const std::wstring_view p = fullPath;
+    const bool drive = p.size() >= 3 && p[1] == L':' && IsSeparator(p[2]);
+    const bool prefixed = p.size() >= 4 && IsSeparator(p[0]) && IsSeparator(p[1]) &&
+                          (p[2] == L'?' || p[2] == L'.') && IsSeparator(p[3]);
+    const bool unc = p.size() >= 2 && IsSeparator(p[0]) && IsSeparator(p[1]) && !prefixed;
+    if (p.size() < kPlainPathLimit || !(drive || unc))
+        return std::wstring(p);
+    std::wstring extended =
+        drive ? L"\\\\?\\" + std::wstring(p) : L"\\\\?\\UNC\\" + std::wstring(p.substr(2));
+    for (wchar_t& c : extended)
+        if (c == L'/')
+            c = L'\\';
+    return extended;
+}
+
 } // namespace platform

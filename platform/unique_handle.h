@@ -5,6 +5,7 @@
 #include "platform/unique_any.h"
 
 #include <windows.h>
+#include <objidl.h>
 #include <uxtheme.h>
 
 #include <memory>
@@ -33,6 +34,9 @@ inline void CloseTheme(HTHEME h) noexcept {
 inline void CloseRegKey(HKEY h) noexcept {
     ::RegCloseKey(h);
 }
+inline void ReleaseStream(IStream* stream) noexcept {
+    stream->Release();
+}
 // CreateFile and its kin answer INVALID_HANDLE_VALUE, not null, for no file.
 struct InvalidHandleIsEmpty {
     static HANDLE Value() noexcept { return INVALID_HANDLE_VALUE; }
@@ -48,6 +52,7 @@ using UniqueTheme = UniqueAny<HTHEME, detail::CloseTheme>;
 using UniqueLocal = UniqueAny<HLOCAL, detail::FreeLocal>;
 using UniqueGlobal = UniqueAny<HGLOBAL, detail::FreeGlobal>; // from GlobalAlloc, until the clipboard takes it
 using UniqueRegKey = UniqueAny<HKEY, detail::CloseRegKey>;
+using UniqueStream = UniqueAny<IStream*, detail::ReleaseStream>;
 // Kernel objects whose creation answers null on failure (events, processes, threads).
 using UniqueHandle = UniqueAny<HANDLE, detail::CloseKernelHandle>;
 // Files, whose opening answers INVALID_HANDLE_VALUE on failure.

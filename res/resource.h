@@ -13,6 +13,9 @@
 #define IDM_PLACEMENT 0x0020
 #define IDM_SHOW_PANEL 0x0030
 #define IDM_DEFAULT_PLACEMENT 0x0040
+// Posted to the frame to end the program without asking about a picture that was neither saved nor copied:
+// the debug console's close, logoff and shutdown (WM_APP + 0x10).
+#define WM_VANTREL_END_WITHOUT_ASKING 0x8010
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -8,6 +8,7 @@ palette (blues, a dark lens, whites):
   copy.bmp     two overlapping pages with folded corners and lines of text
   clear.bmp    a grid with a red cross over it
   save.bmp     a floppy disk
+The last three have soft edges: their outlines hold partly transparent pixels.
 
 Each file is a 32 bpp DIB for AlphaBlend: 14-byte file header, 40-byte BITMAPINFOHEADER (BI_RGB, positive
 height, so the rows run bottom-up), then B, G, R, A bytes with the colour premultiplied by alpha.  The output
@@ -15,8 +16,9 @@ depends only on this code, so every run writes the same bytes.
 
 Usage: python3 scripts/make_bitmaps.py [--check] [--preview PNG] [output dir]
   (default output dir: res/ next to this script)
-  --check        write nothing; parse the files in the output dir, check their headers and that they match
-                 what this script draws (exit status 1 otherwise)
+  --check        write nothing; parse the files in the output dir, check their headers, their edges (hard for
+                 capture.bmp, soft for the others) and that they match what this script draws (exit status 1
+                 otherwise)
   --preview PNG  also write an 8x enlargement of all four, on white and on a dark background
 """
 
@@ -168,8 +170,8 @@ def draw_copy(canvas):
 
 
 def draw_clear(canvas):
-    """A 3x3 grid of cells, crossed out in red."""
-    canvas.fill(rect(2, 2, 30, 30), (28, 70, 160))
+    """A 3x3 grid of cells with rounded corners, crossed out in red from corner to corner."""
+    canvas.fill(rounded_rect(2, 2, 30, 30, 2.5), (28, 70, 160))
     for row in range(3):
         for col in range(3):
             x, y = 3 + 9 * col, 3 + 9 * row
@@ -177,11 +179,12 @@ def draw_clear(canvas):
             canvas.fill(cell, vertical(cell, (255, 255, 255), (206, 224, 250)))
     canvas.fill(rect(3, 3, 29, 4), (255, 255, 255, 120))
     # Both bars run at 45 degrees with widths of a whole number of pixel diagonals, so that every edge
-    # passes through pixel corners and steps cleanly; the dark rim is one pixel wide.
-    bars = [((9.0, 9.0), (25.0, 25.0)), ((25.0, 9.0), (9.0, 25.0))]
+    # passes through pixel corners and steps cleanly; the dark rim is one pixel wide. They reach past the
+    # grid's rounded corners, where their ends lie soft on the transparent background.
+    bars = [((3.0, 3.0), (29.0, 29.0)), ((29.0, 3.0), (3.0, 29.0))]
     for p, q in bars:
         canvas.fill(stroke(p, q, 5 * SQRT2), RED_EDGE)
-    paint = linear((9, 9), (25, 25), [(0, RED_LIGHT), (1, RED_DARK)])
+    paint = linear((3, 3), (29, 29), [(0, RED_LIGHT), (1, RED_DARK)])
     for (x0, y0), (x1, y1) in bars:
         sx, sy = (0.5 if x1 > x0 else -0.5), (0.5 if y1 > y0 else -0.5)
         canvas.fill(stroke((x0 + sx, y0 + sy), (x1 - sx, y1 - sy), 4 * SQRT2), paint)
@@ -318,8 +321,11 @@ def main(argv):
                 with open(path, "rb") as f:
                     stored = f.read()
                 rows = read_dib(stored)
-                if name == "capture.bmp" and any(p[3] not in (0, 255) for row in rows for p in row):
+                soft = sum(1 for row in rows for p in row if p[3] not in (0, 255))
+                if name == "capture.bmp" and soft:
                     raise ValueError("alpha other than 0 and 255")
+                if name != "capture.bmp" and not soft:
+                    raise ValueError("hard edges: no pixel is partly transparent")
                 if stored != data:
                     raise ValueError("differs from what make_bitmaps.py draws; run it again")
                 print(f"ok {path}")

@@ -1,8 +1,11 @@
 #include "tests/e2e/app.h"
 
+#include "tests/e2e/input.h"
 #include "tests/e2e/report.h"
+#include "tests/e2e/screen.h"
 #include "tests/e2e/wait.h"
 #include "tests/e2e/window_lookup.h"
+#include "tests/support/dib.h"
 
 namespace e2e {
 
@@ -80,6 +83,35 @@ void App::moveFrame(int x, int y, int width, int height) const {
           "SetWindowPos on the frame failed");
 }
 
+void focusControl(const App& app, int id) {
+    HWND control = app.button(id);
+    auto focused = [&] {
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof thread;
+        return GetForegroundWindow() == app.panel &&
+               GetGUIThreadInfo(GetWindowThreadProcessId(app.panel, nullptr), &thread) &&
+               thread.hwndFocus == control;
+    };
+    // The frame may take the foreground back while it settles after its start: try again until both hold.
+    check(waitFor(
+              [&] {
+                  if (focused())
+                      return true;
+                  bringToFront(app.panel, 1000);
+                  PostMessageW(app.panel, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+                  return false;
+              },
+              kWaitMs, 200),
+          "control " + std::to_string(id) + " of the panel did not take the keyboard focus");
+}
+
+namespace {
+void expectIcon(HWND box, const std::string& expected, const std::string& what) {
+    const std::string icon = messageBoxIcon(box);
+    check(icon == expected, what + " shows the icon " + icon + ", expected " + expected);
+}
+} // namespace
+
 void expectMessage(const App& app, const wchar_t* text, const std::string& when) {
     HWND box = nullptr;
     waitFor([&] {
@@ -92,8 +124,150 @@ void expectMessage(const App& app, const wchar_t* text, const std::string& when)
           when + ": no message box appeared; windows of vantrel:" + describeWindows(app.process.pid()));
     expectEq(when + ": message box caption", app.messageCaption(), windowText(box));
     expectEq(when + ": message text", std::wstring(text), windowText(GetDlgItem(box, 0xFFFF)));
+    expectIcon(box, "exclamation", when + ": message box");
+    check(buttonIds(box) == std::vector<int>{IDOK},
+          when + ": the message box has other buttons than OK alone");
     PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
     check(waitFor([&] { return !IsWindow(box); }), when + ": the message box did not close with OK");
+}
+
+std::vector<int> buttonIds(HWND box) {
+    std::vector<int> ids;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (className(c) == L"Button" && IsWindowVisible(c))
+            ids.push_back(GetDlgCtrlID(c));
+    return ids;
+}
+
+namespace {
+// A system icon as a static control draws it: at the given size, over a background of one colour.
+std::vector<uint32_t> drawnIcon(const wchar_t* id, int width, int height, uint32_t background) {
+    std::vector<uint32_t> rgb(static_cast<size_t>(width) * height);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO bi = support::topDownInfo(width, height);
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (dib && bits) {
+        HGDIOBJ old = SelectObject(memory, dib);
+        HBRUSH brush =
+            CreateSolidBrush(RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF));
+        RECT all{0, 0, width, height};
+        FillRect(memory, &all, brush);
+        DeleteObject(brush);
+        DrawIconEx(memory, 0, 0, LoadIconW(nullptr, id), width, height, 0, nullptr, DI_NORMAL);
+        GdiFlush();
+        const uint32_t* p = static_cast<const uint32_t*>(bits);
+        for (size_t i = 0; i < rgb.size(); ++i)
+            rgb[i] = p[i] & 0xFFFFFF;
+        SelectObject(memory, old);
+        DeleteObject(dib);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return rgb;
+}
+} // namespace
+
+std::string messageBoxIcon(HWND box) {
+    HWND icon = nullptr;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (className(c) == L"Static" && (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+            IsWindowVisible(c))
+            icon = c;
+    if (!icon)
+        return "none";
+    // A tip of the panel left under the pointer could cover the box: the pointer goes to a corner.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    const struct {
+        const char* name;
+        const wchar_t* id;
+    } icons[] = {{"exclamation", IDI_EXCLAMATION},
+                 {"question", IDI_QUESTION},
+                 {"error", IDI_HAND},
+                 {"information", IDI_ASTERISK}};
+    std::string best;
+    long fewest = -1;
+    RECT area{};
+    // The box may not be in its place on the screen yet (the window manager may map or move it late): look
+    // again, at where it is now, until one icon matches exactly.
+    waitFor(
+        [&] {
+            area = clientRectOnScreen(icon);
+            const Pixels shown = captureScreen(area);
+            if (shown.rgb.empty())
+                return false;
+            for (const auto& candidate : icons) {
+                const std::vector<uint32_t> drawn =
+                    drawnIcon(candidate.id, shown.width, shown.height, shown.at(0, 0));
+                long differing = 0;
+                for (size_t i = 0; i < drawn.size(); ++i)
+                    differing += drawn[i] != shown.rgb[i];
+                if (fewest < 0 || differing < fewest) {
+                    fewest = differing;
+                    best = candidate.name;
+                }
+            }
+            return fewest == 0;
+        },
+        kWaitMs, 100);
+    if (fewest == 0)
+        return best;
+    std::string above;
+    for (HWND w = GetTopWindow(nullptr); w && w != box; w = GetWindow(w, GW_HWNDNEXT)) {
+        RECT r = windowRect(w), overlap;
+        if (IsWindowVisible(w) && IntersectRect(&overlap, &r, &area))
+            above += " " + quoted(className(w)) + " " + rectText(r);
+    }
+    return best + " (" + std::to_string(fewest) + " pixels differ at " + rectText(area) +
+           "; windows over it:" + (above.empty() ? " none" : above) + ")";
+}
+
+HWND expectExitQuestion(const App& app, const std::string& when) {
+    HWND box = nullptr;
+    waitFor([&] { return (box = exitQuestion(app.process.pid())) != nullptr || !app.process.running(); });
+    check(box != nullptr, when + ": no question before the end (" +
+                              (app.process.running() ? "still running" : "vantrel ended") +
+                              "); windows of vantrel:" + describeWindows(app.process.pid()));
+    expectEq(when + ": question caption", app.messageCaption(), windowText(box));
+    expectIcon(box, "exclamation", when + ": question");
+    check(buttonIds(box) == std::vector<int>{IDYES, IDNO},
+          when + ": the question's buttons are not Yes and No");
+    // No is the default: drawn as the default button and focused, so Enter answers No.
+    HWND no = GetDlgItem(box, IDNO);
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &thread);
+    check((GetWindowLongW(no, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON && thread.hwndFocus == no,
+          when + ": No is not the default button");
+    check(GetWindow(box, GW_OWNER) == app.frame, when + ": the question is not owned by the frame");
+    return box;
+}
+
+void answerMessage(HWND box, int button, const std::string& when) {
+    PostMessageW(GetDlgItem(box, button), BM_CLICK, 0, 0);
+    check(waitFor([&] { return !IsWindow(box); }), when + ": the message box did not close");
+}
+
+void expectExitQuestionNo(const App& app, const std::string& when) {
+    PostMessageW(app.frame, WM_CLOSE, 0, 0);
+    answerMessage(expectExitQuestion(app, when), IDNO, when + ", No");
+    check(!app.process.waitExit(500) && IsWindowVisible(app.frame),
+          when + ": vantrel ended or hid its frame after No");
+}
+
+void expectEndsWithoutQuestion(const App& app, const std::string& when) {
+    PostMessageW(app.frame, WM_CLOSE, 0, 0);
+    bool asked = false;
+    const bool ended = waitFor(
+        [&] {
+            asked = asked || exitQuestion(app.process.pid()) != nullptr;
+            return !app.process.running();
+        },
+        5000);
+    check(!asked, when + ": vantrel asked before it ended");
+    check(ended, when + ": vantrel still running 5 s after WM_CLOSE to its frame");
+    expectEq(when + ": exit code", 0, app.process.exitCode());
 }
 
 void expectNoMessage(const App& app, const std::string& when) {

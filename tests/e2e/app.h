@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -45,9 +46,29 @@ private:
     std::wstring caption_;
 };
 
+// Gives a control of the panel the keyboard focus (as Tab would) with the panel in the foreground.
+void focusControl(const App& app, int id);
 // The message box vantrel shows: a new #32770 window captioned messageCaption() with the text in static
-// 65535. Checks the text, presses OK and waits until the box is gone.
+// 65535, the exclamation icon and one button, OK. Checks all that, presses OK and waits until the box is
+// gone.
 void expectMessage(const App& app, const wchar_t* text, const std::string& when);
+// The ids of a window's push buttons, in their order.
+std::vector<int> buttonIds(HWND box);
+// Which of the system's icons a message box shows, told by its pixels against the driver's own drawing of
+// each: "exclamation", "question", "error" or "information" (with the pixels that differ from the closest
+// when none matches exactly), or "none".
+std::string messageBoxIcon(HWND box);
+// The question about a picture that was neither saved nor copied, once something asked vantrel to end: it
+// looks like the program's other message boxes, with Yes and No and No as the default, and is owned by the
+// frame. Returns it still open.
+HWND expectExitQuestion(const App& app, const std::string& when);
+// Presses a button of a message box and waits until the box is gone.
+void answerMessage(HWND box, int button, const std::string& when);
+// Asks vantrel to end (WM_CLOSE to the frame, as Alt+F4 does), expects the question, answers No and checks
+// that nothing ended.
+void expectExitQuestionNo(const App& app, const std::string& when);
+// Asks vantrel to end and expects it to end with exit code 0, asking nothing.
+void expectEndsWithoutQuestion(const App& app, const std::string& when);
 // No window of vantrel besides the frame and the panel is open.
 void expectNoMessage(const App& app, const std::string& when);
 // A pattern window's place: under the frame and the panel, and far beyond them.

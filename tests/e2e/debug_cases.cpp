@@ -113,6 +113,24 @@ void caseDebugSwitchTwice() {
                                           "\\n\" twice, got " + quotedBytes(reader.data()));
 }
 
+// Without the switch nothing reaches the standard output the program inherited: the start-up banner goes to
+// the null device, whatever other arguments there are.
+void caseNoSwitchWritesNothing() {
+    for (const wchar_t* arguments : {L"", L"-d733 /D733 x"}) {
+        const std::string row = "arguments " + quoted(arguments) + ": ";
+        Pipe out = Pipe::create(true);
+        LaunchOptions o = vantrel(arguments);
+        o.stdOut = out.write.get();
+        Process p(o);
+        out.write.reset(); // vantrel (and whatever it starts) now holds the only write end
+        PipeReader reader(out.read.get());
+        waitForFrame(p);
+        closeOrFail(p, row);
+        check(reader.readToEof(10000), row + "standard output still open 10 s after vantrel ended");
+        check(reader.data().empty(), row + "standard output got " + quotedBytes(reader.data()));
+    }
+}
+
 // FILETIME ticks (100 ns) now.
 ULONGLONG nowTicks() {
     FILETIME ft;
@@ -233,6 +251,7 @@ const RegisterCase kDebugCases[] = {
     {"debug_switch_accepted", caseDebugSwitchAccepted},
     {"debug_switch_rejected", caseDebugSwitchRejected},
     {"debug_switch_twice", caseDebugSwitchTwice},
+    {"debug_off_writes_nothing", caseNoSwitchWritesNothing},
     {"debug_close_delay", caseDebugCloseDelay},
     {"debug_console_ctrl_events", caseDebugConsoleCtrlEvents},
     {"debug_console_close", caseDebugConsoleClose},

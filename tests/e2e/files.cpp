@@ -50,17 +50,27 @@ TempDir::TempDir() {
     fail("could not create a temporary folder under " + narrow(base));
 }
 
-TempDir::~TempDir() {
+namespace {
+// Removes a folder with everything in it.
+void removeTree(const std::wstring& folder) {
     WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW(joinPath(path_, L"*").c_str(), &fd);
+    HANDLE find = FindFirstFileW(joinPath(folder, L"*").c_str(), &fd);
     if (find != INVALID_HANDLE_VALUE) {
         do {
+            const std::wstring name = fd.cFileName, path = joinPath(folder, name);
             if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileW(joinPath(path_, fd.cFileName).c_str());
+                DeleteFileW(path.c_str());
+            else if (name != L"." && name != L"..")
+                removeTree(path);
         } while (FindNextFileW(find, &fd));
         FindClose(find);
     }
-    RemoveDirectoryW(path_.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+} // namespace
+
+TempDir::~TempDir() {
+    removeTree(path_);
 }
 
 RenamedFile::RenamedFile(std::wstring from, std::wstring to) : from_(std::move(from)), to_(std::move(to)) {

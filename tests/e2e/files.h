@@ -10,7 +10,7 @@ std::wstring vantrelPath();
 // A Unix path (/tmp/x) given on the command line becomes the Wine drive path that reaches it.
 std::wstring toWindowsPath(const std::wstring& path);
 
-// A fresh folder under %TEMP%, removed (with its files) at the end.
+// A fresh folder under %TEMP%, removed with everything in it at the end.
 class TempDir {
 public:
     TempDir();

@@ -48,7 +48,8 @@ HWND dlgItem(HWND dialog, int id, const std::string& what) {
     return item;
 }
 
-// Opens the About box through a window menu command, checks its caption and placement, reads the version text
+// Opens the About box through a window menu command, checks its caption and placement (centred on the screen,
+// wherever the frame is: its owner is disabled while it runs), reads the version text
 // and, when it is the expected one, closes the box with its OK button. On a failure the box is left open for
 // the screenshot (cleanup closes it).
 std::wstring aboutText(const Process& p, HWND frame, WPARAM command, const wchar_t* expectedText = nullptr,
@@ -69,7 +70,7 @@ std::wstring aboutText(const Process& p, HWND frame, WPARAM command, const wchar
     sayKey("about", hex(about));
     expectEq(step + ": class", L"#32770", className(about));
     expectEq(step + ": caption", kAboutCaption, windowText(about));
-    expectCentred("about", about, centre(windowRect(frame)));
+    expectCentred("about", about, centre(workArea()));
     std::wstring text = windowText(dlgItem(about, IDC_VERSION, step));
     sayKey("about_text", quoted(text));
     if (expectedText)
@@ -272,6 +273,9 @@ void caseKeysEndProgram() {
 void caseAboutBox() {
     Process p(vantrel());
     HWND frame = waitForFrame(p);
+    // Away from the screen's centre, so that a box centred over the frame would show.
+    check(SetWindowPos(frame, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE),
+          "SetWindowPos on the frame failed");
     expectAbout(p, frame, IDM_ABOUTBOX, kVersionText, "first opening");
     expectAbout(p, frame, kAboutCommandLast, kVersionText, "second opening");
     closeOrFail(p, "");

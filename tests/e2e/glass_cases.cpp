@@ -23,6 +23,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <optional>
@@ -872,5 +873,66 @@ const RegisterCase kGlassCases[] = {
     {"glass_switching", caseSwitching},           {"glass_old_system", caseOldSystem},
     {"glass_without_dwmapi", caseWithoutLibrary}, {"glass_gdi_steady", caseGdiSteady},
 };
+
+} // namespace
+
+namespace {
+
+struct MenuItem {
+    UINT id = 0, type = 0, state = 0;
+    std::wstring text;
+};
+
+// The frame's window menu as vantrel built it, read inside its process by the stand-in's service (Wine lets
+// no other process read a menu, neither through GetSystemMenu nor through the open menu's MN_GETHMENU).
+std::vector<MenuItem> windowMenu(const App& app, const GlassCopy& copy) {
+    DWORD_PTR count = 0;
+    check(sendMessageTimeout(pixelService(app.process.pid()), dwm_standin::kReadWindowMenu,
+                             reinterpret_cast<WPARAM>(app.frame), 0, 5000, &count) &&
+              static_cast<LONG_PTR>(count) > 0,
+          "the stand-in could not read the frame's window menu");
+    std::vector<MenuItem> items;
+    const std::string text = readFile(joinPath(copy.folder(), dwm_standin::kMenuFile));
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        MenuItem item;
+        char rest[1024] = "";
+        std::sscanf(text.substr(start, end - start).c_str(), "%u\t%u\t%u\t%1023[^\n]", &item.id, &item.type,
+                    &item.state, rest);
+        item.text = widen(rest);
+        sayKey("menu_item", std::to_string(item.id) + " type=" + std::to_string(item.type) +
+                                " state=" + std::to_string(item.state) + " " + quoted(item.text));
+        items.push_back(item);
+    }
+    expectEq("window menu items read", static_cast<long long>(count), static_cast<long long>(items.size()));
+    return items;
+}
+
+// The window menu holds the system's items, then a separator and the About item with its text, enabled.
+// (Its mnemonic cannot be typed to test it here: Wine's own "&About Wine" item in every window menu has the
+// same letter.)
+void caseWindowMenu() {
+    GlassCopy copy(L"vantrel_menu.exe");
+    App app(copy.launch());
+    const std::vector<MenuItem> items = windowMenu(app, copy);
+    const auto about =
+        std::find_if(items.begin(), items.end(), [](const MenuItem& i) { return i.id == IDM_ABOUTBOX; });
+    check(about != items.end(), "the window menu has no item " + std::to_string(IDM_ABOUTBOX));
+    expectEq("About item text", std::wstring(L"バージョン情報 Vantrel(&A)..."), about->text);
+    check(about->type == MFT_STRING && !(about->state & MFS_GRAYED),
+          "the About item is not an enabled text item");
+    check(about - items.begin() >= 2 && (about[-1].type & MFT_SEPARATOR),
+          "no separator before the About item");
+    bool close = false;
+    for (auto i = items.begin(); i != about - 1; ++i) {
+        check((i->type & MFT_SEPARATOR) || i->id >= SC_SIZE,
+              "an item of vantrel's own before the system's end: " + std::to_string(i->id) + " " +
+                  quoted(i->text));
+        close = close || i->id == SC_CLOSE;
+    }
+    check(close, "the system's items before the About item do not include Close");
+}
+
+const RegisterCase kWindowMenuCases[] = {{"window_menu", caseWindowMenu}};
 
 } // namespace

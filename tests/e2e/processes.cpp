@@ -137,7 +137,18 @@ bool Process::closeProperly() {
     for (HWND w : topLevelWindows(pid_, nullptr))
         if (!GetWindow(w, GW_OWNER))
             PostMessageW(w, WM_CLOSE, 0, 0);
-    if (waitExit(8000))
+    // Holding a picture that was neither saved nor copied, vantrel asks first: the answer is Yes.
+    HWND question = nullptr;
+    const bool ended = waitFor(
+        [&] {
+            if (!question && (question = exitQuestion(pid_))) {
+                say("exit_question=answered Yes");
+                PostMessageW(GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
+            }
+            return !running();
+        },
+        8000, 50);
+    if (ended)
         return true;
     screenshotOnFailure();
     std::string windows = describeWindows(pid_);

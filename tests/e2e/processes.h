@@ -41,8 +41,9 @@ enum class Remembered { Cleared, Kept };
 void clearRememberedFrame();
 
 // vantrel.exe (or the driver's own helper mode) started for one case. Destroying it ends it properly: the
-// About box is closed, WM_CLOSE goes to its windows, and only if it is still running after that is it
-// terminated, which is reported as a failure of the case.
+// About box is closed, WM_CLOSE goes to its windows (the question about an unsaved picture is answered
+// Yes), and only if it is still running after that is it terminated, which is reported as a failure of the
+// case.
 class Process {
 public:
     explicit Process(const support::LaunchOptions& options, Remembered remembered = Remembered::Cleared);

@@ -41,8 +41,9 @@ RegisterCase::RegisterCase(const char* name, void (*run)(), int timeoutSeconds) 
 
 namespace {
 
-// A case that was killed (a time-out) cannot end its vantrel; the next case closes such a leftover
-// first, so that one failure does not spread to every case after it.
+// A case that was killed (a time-out) cannot end its vantrel; the next case ends such a leftover first
+// (without the question about an unsaved picture), so that one failure does not spread to every case
+// after it.
 void closeLeftoverFrames() {
     std::vector<HWND> frames;
     EnumWindows(
@@ -54,7 +55,7 @@ void closeLeftoverFrames() {
         reinterpret_cast<LPARAM>(&frames));
     for (HWND w : frames) {
         sayKey("leftover_frame_closed", hex(w));
-        PostMessageW(w, WM_CLOSE, 0, 0);
+        PostMessageW(w, WM_VANTREL_END_WITHOUT_ASKING, 0, 0);
     }
     if (!frames.empty())
         waitFor(

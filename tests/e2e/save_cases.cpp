@@ -1,6 +1,8 @@
 // End-to-end cases of Save: the system's save dialog driven as a user would (the new-style dialog, and the
 // classic one on a copy of the program that Wine tells it runs on an older system), the files checked with
-// ImageMagick against the picture captured, and the refusals and failures that write nothing.
+// ImageMagick against the picture captured, and the refusals and failures that write nothing; below the
+// dialog, the program's own save code run in the driver on paths longer than MAX_PATH and with its temporary
+// file watched.
 #include "tests/e2e/app.h"
 #include "tests/e2e/case_registry.h"
 #include "tests/e2e/files.h"
@@ -13,15 +15,21 @@
 #include "tests/support/handle.h"
 #include "tests/support/paths.h"
 #include "tests/support/text.h"
+#include "tests/support/dib.h"
+
+#include "panel/picture_file.h"
 
 #include "res/resource.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <set>
+#include <thread>
 
 using namespace e2e;
 using namespace support;
@@ -471,7 +479,8 @@ void caseClassicDialog() {
 }
 
 // Cancel, and closing the dialog, write nothing and say nothing. Saving over an existing file asks first:
-// No goes back to the dialog and leaves the file alone; Yes replaces it.
+// No goes back to the dialog and leaves the file alone; Yes replaces it. Until a file is written the picture
+// is not kept, so ending the program asks; once it is, ending asks nothing.
 void caseCancelAndOverwrite() {
     TempDir dir;
     const std::wstring old = joinPath(dir.path(), L"old.png");
@@ -507,6 +516,7 @@ void caseCancelAndOverwrite() {
     expectNoMessage(c.app, "after No and Cancel");
     expectUnchanged(old, sentinel, "after No and Cancel");
     expectFiles(dir.path(), {L"old.png"}, "after No and Cancel");
+    expectExitQuestionNo(c.app, "after saves that were cancelled");
 
     dialog = openSaveDialog(c.app, Style::New);
     selectType(dialog, 3);
@@ -519,6 +529,7 @@ void caseCancelAndOverwrite() {
     expectFiles(dir.path(), {L"old.png"}, "after Yes");
     expectPicture(c, old, "PNG", Fidelity::Exact);
     c.expectStillShown("after cancels and the overwrite");
+    expectEndsWithoutQuestion(c.app, "after the picture was saved");
 }
 
 // A folder nobody may write into, root included: the Linux immutable attribute on a new folder, with the
@@ -572,8 +583,8 @@ void saveOver(const App& app, const std::wstring& path) {
 }
 
 // A write that fails says so and writes nothing; an existing file stays as it was: a folder that refuses
-// writes (new and existing names), and an existing file another program holds open. The picture stays and
-// a save elsewhere still works.
+// writes (new and existing names), and an existing file another program holds open. The picture stays (not
+// kept: ending asks) and a save elsewhere still works.
 void caseWriteFailure() {
     TempDir dir;
     const std::string kept = "kept as it was";
@@ -603,6 +614,7 @@ void caseWriteFailure() {
     expectFiles(dir.path(), {L"busy.png", L"no-write"}, "after saving over a file held open");
 
     c.expectStillShown("after the failed saves");
+    expectExitQuestionNo(c.app, "after saves that failed");
     saveAs(c.app, Style::New, joinPath(dir.path(), L"after.png"), 3);
     expectNoMessage(c.app, "after saving elsewhere");
     expectPicture(c, joinPath(dir.path(), L"after.png"), "PNG", Fidelity::Exact);
@@ -657,6 +669,153 @@ void caseGifPhotoQuality() {
                                   std::to_string(oursDb) + " dB against " + std::to_string(theirsDb) + " dB");
 }
 
+// ---------------------------------------------------------------- below the dialog
+
+// A picture as Capture holds one (a bitmap compatible with the screen) painted with pattern variant 1, for
+// the program's save code run in this process.
+class PatternPicture {
+public:
+    PatternPicture(int width, int height) : width_(width), height_(height) {
+        std::vector<uint32_t> rgb(static_cast<size_t>(width) * height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                rgb[static_cast<size_t>(y) * width + x] = patternColour(x, y, 1);
+        HDC screen = GetDC(nullptr);
+        bitmap_ = CreateCompatibleBitmap(screen, width, height);
+        BITMAPINFO bi = topDownInfo(width, height);
+        const bool painted =
+            bitmap_ && SetDIBits(screen, bitmap_, 0, height, rgb.data(), &bi, DIB_RGB_COLORS) == height;
+        ReleaseDC(nullptr, screen);
+        check(painted,
+              "could not paint a " + std::to_string(width) + "x" + std::to_string(height) + " bitmap");
+    }
+    ~PatternPicture() { DeleteObject(bitmap_); }
+    PatternPicture(const PatternPicture&) = delete;
+    PatternPicture& operator=(const PatternPicture&) = delete;
+    HBITMAP get() const { return bitmap_; }
+
+    // The file holds exactly this picture, in the given format.
+    void expectWritten(const std::wstring& path, const std::string& format) const {
+        const std::string what = narrow(path.substr(path.find_last_of(L'\\') + 1));
+        ImageFile image = readImage(path);
+        check(image.format == format || (format == "BMP" && image.format == "BMP3"),
+              what + ": ImageMagick reads it as " + image.format + ", expected " + format);
+        expectEq(what + ": width", width_, image.pixels.width);
+        expectEq(what + ": height", height_, image.pixels.height);
+        long differing = 0;
+        for (int y = 0; y < height_; ++y)
+            for (int x = 0; x < width_; ++x)
+                differing += image.pixels.at(x, y) != patternColour(x, y, 1);
+        expectEq(what + ": pixels that differ from the picture", 0, differing);
+    }
+
+private:
+    int width_, height_;
+    HBITMAP bitmap_ = nullptr;
+};
+
+const char* outcomeName(panel::SaveOutcome outcome) {
+    switch (outcome) {
+    case panel::SaveOutcome::Saved: return "saved";
+    case panel::SaveOutcome::NoEncoder: return "no encoder";
+    case panel::SaveOutcome::Failed: return "failed";
+    }
+    return "?";
+}
+
+void expectOutcome(panel::SaveOutcome expected, HBITMAP picture, const std::wstring& path) {
+    const panel::SaveOutcome got = panel::SavePictureFile(picture, path);
+    say("save=" + std::to_string(path.size()) + " characters: " + outcomeName(got));
+    check(got == expected, "saving to " + narrow(path) + " (" + std::to_string(path.size()) +
+                               " characters): " + outcomeName(got) + ", expected " + outcomeName(expected));
+}
+
+// Wine's save dialogs cannot take paths beyond MAX_PATH, so the program's save code is run here, on a picture
+// like a captured one: into a folder whose path is far longer than MAX_PATH (a new file, then the same file
+// again, replaced), and under a 255-character name (its temporary name must be shortened); the files are read
+// back by ImageMagick. Paths the system cannot write (a folder that does not exist, a name of more than 255
+// characters, a folder that refuses writes) fail, write nothing and leave an existing file as it was.
+void caseLongPaths() {
+    TempDir dir;
+    PatternPicture picture(173, 91);
+    std::wstring deep = dir.path();
+    for (wchar_t letter = L'a'; deep.size() < 353; ++letter) {
+        deep = joinPath(deep, std::wstring(60, letter));
+        check(CreateDirectoryW(deep.c_str(), nullptr),
+              "could not create a folder of " + std::to_string(deep.size()) + " characters");
+    }
+    sayKey("long_folder_characters", static_cast<unsigned long long>(deep.size()));
+    const std::wstring longName = std::wstring(251, L'n') + L".png";
+    const struct {
+        std::wstring folder, name;
+        const char* format;
+    } rows[] = {
+        {deep, L"picture.png", "PNG"},
+        {deep, L"picture.png", "PNG"}, // over the file just written
+        {deep, L"second.bmp", "BMP"},
+        {dir.path(), longName, "PNG"},
+    };
+    for (const auto& row : rows) {
+        const std::wstring path = joinPath(row.folder, row.name);
+        expectOutcome(panel::SaveOutcome::Saved, picture.get(), path);
+        picture.expectWritten(path, row.format);
+    }
+    const std::vector<std::wstring> written = {L"picture.png", L"second.bmp"};
+    expectFiles(deep, {written[0], written[1]}, "after the saves into the long folder");
+
+    const std::wstring tooLong = joinPath(deep, std::wstring(252, L'x') + L".png");
+    expectOutcome(panel::SaveOutcome::Failed, picture.get(), tooLong);
+    expectOutcome(panel::SaveOutcome::Failed, picture.get(), joinPath(deep, L"missing\\picture.png"));
+    expectFiles(deep, written, "after the saves the system cannot write");
+
+    const std::string kept = "kept as it was";
+    ImmutableFolder locked(joinPath(deep, L"no-write"), {{L"kept.png", kept}});
+    expectOutcome(panel::SaveOutcome::Failed, picture.get(), joinPath(locked.path(), L"kept.png"));
+    expectOutcome(panel::SaveOutcome::Failed, picture.get(), joinPath(locked.path(), L"new.png"));
+    expectFiles(locked.path(), {L"kept.png"}, "after saving into a long folder that refuses writes");
+    expectUnchanged(joinPath(locked.path(), L"kept.png"), kept, "after the failed save over it");
+}
+
+// The file is first written as "~name.png.tmp" beside its target, hidden: a watcher sees exactly that while a
+// large picture is saved. A leftover of that name from a save that was cut off goes with the next save to the
+// same target, and in the end the folder holds the target alone, not hidden.
+void caseTemporaryFile() {
+    TempDir dir;
+    const std::wstring target = joinPath(dir.path(), L"big.png");
+    writeFile(joinPath(dir.path(), L"~big.png.tmp"), "left by a save that was cut off");
+    PatternPicture picture(2400, 1600);
+    std::atomic<bool> saving{true};
+    std::set<std::wstring> seen; // names the watcher saw, "(hidden)" added to hidden ones
+    std::thread watcher([&] {
+        while (saving) {
+            WIN32_FIND_DATAW fd;
+            HANDLE find = FindFirstFileW(joinPath(dir.path(), L"*").c_str(), &fd);
+            if (find == INVALID_HANDLE_VALUE)
+                continue;
+            do {
+                const std::wstring name = fd.cFileName;
+                if (name != L"." && name != L"..")
+                    seen.insert(name + (fd.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN ? L" (hidden)" : L""));
+            } while (FindNextFileW(find, &fd));
+            FindClose(find);
+        }
+    });
+    const panel::SaveOutcome outcome = panel::SavePictureFile(picture.get(), target);
+    saving = false;
+    watcher.join();
+    const std::wstring seenText = listText({seen.begin(), seen.end()});
+    sayKey("seen_while_saving", seenText);
+    check(outcome == panel::SaveOutcome::Saved, std::string("the save ") + outcomeName(outcome));
+    check(seen.count(L"~big.png.tmp (hidden)") == 1,
+          "no hidden ~big.png.tmp was seen while the picture was written; seen: " + narrow(seenText));
+    for (const std::wstring& name : seen)
+        check(name == L"~big.png.tmp" || name == L"~big.png.tmp (hidden)" || name == L"big.png",
+              "an unexpected file was seen while saving: " + narrow(name));
+    expectFiles(dir.path(), {L"big.png"}, "after the save");
+    check(!(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN), "big.png is hidden");
+    picture.expectWritten(target, "PNG");
+}
+
 const RegisterCase kSaveCases[] = {
     {"save_formats", caseFormats},
     {"save_classic_dialog", caseClassicDialog},
@@ -664,6 +823,8 @@ const RegisterCase kSaveCases[] = {
     {"save_write_failure", caseWriteFailure},
     {"save_gif_exact_colours", caseGifExactColours},
     {"save_gif_photo_quality", caseGifPhotoQuality},
+    {"save_long_paths", caseLongPaths},
+    {"save_temporary_file", caseTemporaryFile},
 };
 
 } // namespace

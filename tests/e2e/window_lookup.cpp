@@ -7,6 +7,7 @@
 namespace e2e {
 
 const wchar_t* const kAboutCaption = L"バージョン情報 Vantrel";
+const wchar_t* const kExitQuestion = L"保存していないキャプチャー画像があります。終了しますか?";
 
 std::wstring windowText(HWND hwnd) {
     wchar_t buf[1024] = {};
@@ -106,6 +107,13 @@ std::string describeWindows(DWORD pid) {
                (IsWindowVisible(w) ? " visible" : " hidden") + "]";
     }
     return out.empty() ? " none" : out;
+}
+
+HWND exitQuestion(DWORD pid) {
+    for (HWND w : topLevelWindows(pid))
+        if (HWND text = GetDlgItem(w, 0xFFFF); text && windowText(text) == kExitQuestion)
+            return w;
+    return nullptr;
 }
 
 HWND waitForFrame(const Process& process, DWORD ms) {

@@ -31,6 +31,10 @@ bool sendMessageTimeout(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, DWORD ms = 50
 
 // The caption the About box carries.
 extern const wchar_t* const kAboutCaption;
+// The question vantrel asks before it ends while holding a picture that was neither saved nor copied.
+extern const wchar_t* const kExitQuestion;
+// That question when it is open: a visible #32770 of the process with the text in static 65535.
+HWND exitQuestion(DWORD pid);
 
 // Waits for the frame window of a freshly started vantrel: a visible top-level #32770 window that is not the
 // About box. Fails the case if none appears.

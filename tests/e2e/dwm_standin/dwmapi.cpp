@@ -1,7 +1,8 @@
 // Stand-in for the window manager's library, loaded by a test's copy of vantrel instead of the system's.
 // It reports composition as the test sets it, records every call, and copies a window's pixels (alpha
 // included) to a file when the test asks: an X server has no alpha, so a screenshot cannot show it. It
-// also counts the process's live GDI objects, which Wine's GetGuiResources does not.
+// also counts the process's live GDI objects, which Wine's GetGuiResources does not, and reads a window's
+// window menu, which Wine lets no other process read.
 // The files, the class and the messages are described in standin_protocol.h.
 #include "tests/e2e/dwm_standin/standin_protocol.h"
 #include "tests/support/dib.h"
@@ -223,6 +224,32 @@ bool checkCount() {
     return false;
 }
 
+// Writes the window's window menu to the menu file (see kReadWindowMenu).
+LRESULT readWindowMenu(HWND target) {
+    HMENU menu = GetSystemMenu(target, FALSE);
+    if (!menu)
+        return -1;
+    const int count = GetMenuItemCount(menu);
+    std::string lines;
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[256] = L"";
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
+        item.dwTypeData = text;
+        item.cch = 255;
+        if (!GetMenuItemInfoW(menu, i, TRUE, &item))
+            return -1;
+        char utf8[1024] = "";
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+        lines += std::to_string(item.wID) + "\t" + std::to_string(item.fType) + "\t" +
+                 std::to_string(item.fState) + "\t" + utf8 + "\n";
+    }
+    return writeWholeFile(inFolder(dwm_standin::kMenuFile), lines.data(), static_cast<DWORD>(lines.size()))
+               ? count
+               : -1;
+}
+
 LRESULT CALLBACK serviceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == dwm_standin::kCopyPixels)
         return copyPixels(reinterpret_cast<HWND>(wp)) ? 1 : 0;
@@ -234,6 +261,8 @@ LRESULT CALLBACK serviceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     if (msg == dwm_standin::kCheckGdiCount)
         return checkCount() ? 1 : 0;
+    if (msg == dwm_standin::kReadWindowMenu)
+        return readWindowMenu(reinterpret_cast<HWND>(wp));
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 

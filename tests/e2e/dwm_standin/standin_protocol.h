@@ -44,4 +44,11 @@ constexpr UINT kCountGdiObjects = WM_APP + 0x57;
 // the service tries a few times before it answers 0: ask while the program is idle.
 constexpr UINT kCheckGdiCount = WM_APP + 0x58;
 
+// kReadWindowMenu with wParam = a window writes that window's window menu (GetSystemMenu(window, FALSE),
+// read inside the process, since Wine does not let another process read a menu) to the menu file, one
+// line per item: id, type (MFT_) and state (MFS_) as decimal numbers, then the text, separated by tabs,
+// in UTF-8. The answer is the number of items, or -1 when the window has no window menu.
+constexpr UINT kReadWindowMenu = WM_APP + 0x59;
+constexpr const wchar_t* kMenuFile = L"menu.txt";
+
 } // namespace dwm_standin

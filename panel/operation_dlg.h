@@ -2,6 +2,7 @@
 // The operation panel docked beside the frame: it holds the captured picture and runs the capture
 // cycle's commands (Capture, Clear, Copy, Save, and 1001, a capture straight to the clipboard).
 
+#include "panel/capture_countdown.h"
 #include "panel/opa_controls.h"
 #include "panel/operation_tooltip.h"
 #include "panel/panel_host.h"
@@ -26,6 +27,10 @@ public:
     bool DocksRight() const noexcept { return m_bRightPos; }
     // Docks on the host's right (true) or left from now on, with the Right Pos box ticked to match.
     void SetDocksRight(bool right);
+    // Runs the Capture command after a countdown of the given seconds, shown on the Capture button.
+    void StartTimedCapture(int seconds);
+    // True while a timed capture counts down.
+    bool CountingDown() const noexcept { return m_countdown.Counting(); }
 
 protected:
     BOOL OnInitDialog() override;
@@ -36,6 +41,7 @@ protected:
 
 private:
     void OnCaptureToClipboard();
+    void OnCaptureButton();
     void OnCapture();
     void OnClear();
     void OnCopy();
@@ -48,6 +54,8 @@ private:
     LRESULT OnRenderFormat(UINT format);
     LRESULT OnRenderAllFormats();
     LRESULT OnDestroyClipboard();
+    void OnCountdownTick();
+    void OnDestroy();
 
     void SetUpToolTip();
     void ApplyGlassMode();
@@ -56,6 +64,8 @@ private:
     void HideWindows();
     void ShowWindows();
     void ReportClipboard(platform::ClipboardResult result);
+    void StopCountdown();
+    void ShowCountdown();
 
     panel::PanelHost& m_host;
     // The held picture; held exactly while this holds one. The clipboard may share it after Copy.
@@ -63,7 +73,9 @@ private:
     // What Copy and 1001 last put on the clipboard, kept while formats made from it are still promised,
     // whatever becomes of the held picture.
     platform::ClipboardPicture m_clipboard;
-    bool m_bRightPos = true; // docked on the frame's right; bound to the Right Pos box
+    bool m_bRightPos = true;             // docked on the frame's right; bound to the Right Pos box
+    panel::CaptureCountdown m_countdown; // a timed capture's seconds left, shown on the Capture button
+    std::wstring m_captureText;          // the Capture button's own text, shown again when no count runs
 
     bool m_bGlass = false;      // composition is on and the panel is one sheet of glass
     MARGINS m_marGlass{};       // handed to the DWM; -1, 0, 0, 0 once glass was applied

@@ -13,6 +13,10 @@
 #define IDM_PLACEMENT 0x0020
 #define IDM_SHOW_PANEL 0x0030
 #define IDM_DEFAULT_PLACEMENT 0x0040
+// Timed captures: the Capture command after a countdown of 3, 5 or 10 seconds.
+#define IDM_CAPTURE_IN_3S 0x0050
+#define IDM_CAPTURE_IN_5S 0x0060
+#define IDM_CAPTURE_IN_10S 0x0070
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -143,10 +143,11 @@ void caseCountsDownAndCaptures() {
 // ---------------------------------------------------------------- a menu of another program
 
 // A window of the driver on a thread of its own that opens a popup menu where it is asked to, as another
-// program does, and closes it again.
+// program does, and closes it again. It notes when it loses the activation: if vantrel's frame disappears
+// within a moment after, the activation went to vantrel before the capture's copy.
 class MenuOwner {
 public:
-    MenuOwner() {
+    explicit MenuOwner(HWND frame) : frame_(frame) {
         thread_ = std::thread([this] { run(); });
         check(waitFor([&] { return hwnd_ != nullptr || done_; }, 5000) && hwnd_,
               "the driver's menu owner could not be made");
@@ -163,11 +164,13 @@ public:
     HWND hwnd() const { return hwnd_; }
     void open(POINT at) { PostMessageW(hwnd_, kOpen, 0, MAKELPARAM(at.x, at.y)); }
     void close() { PostMessageW(hwnd_, kClose, 0, 0); }
+    bool deactivatedBeforeHide() const { return deactivatedBeforeHide_; }
 
 private:
     static constexpr UINT kOpen = WM_APP + 1, kClose = WM_APP + 2;
 
     static LRESULT CALLBACK proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+        auto* self = reinterpret_cast<MenuOwner*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
         switch (msg) {
         case kOpen: {
             HMENU menu = CreatePopupMenu();
@@ -179,6 +182,12 @@ private:
             return 0;
         }
         case kClose: EndMenu(); return 0;
+        case WM_ACTIVATE:
+            // A capture hides the frame for its pause: hidden within a moment, it had not been copied yet.
+            if (self && LOWORD(wp) == WA_INACTIVE &&
+                waitFor([&] { return !IsWindowVisible(self->frame_); }, 100, 5))
+                self->deactivatedBeforeHide_ = true;
+            break;
         case WM_DESTROY: PostQuitMessage(0); return 0;
         }
         return DefWindowProcW(wnd, msg, wp, lp);
@@ -191,8 +200,12 @@ private:
         wc.lpszClassName = L"vantrel e2e menu owner";
         wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
         RegisterClassW(&wc); // fails harmlessly when an earlier owner registered it
-        HWND w = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"menu owner", WS_POPUP | WS_VISIBLE, 10,
-                                 10, 120, 60, nullptr, nullptr, wc.hInstance, nullptr);
+        HWND w = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"menu owner", WS_POPUP, 10, 10, 120, 60,
+                                 nullptr, nullptr, wc.hInstance, nullptr);
+        if (w) {
+            SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            ShowWindow(w, SW_SHOW);
+        }
         hwnd_ = w;
         done_ = w == nullptr;
         MSG m;
@@ -202,9 +215,10 @@ private:
         }
     }
 
+    HWND frame_;
     std::thread thread_;
     std::atomic<HWND> hwnd_{nullptr};
-    std::atomic<bool> done_{false};
+    std::atomic<bool> done_{false}, deactivatedBeforeHide_{false};
 };
 
 // The driver's open popup menu, null while none shows.
@@ -220,7 +234,7 @@ void caseOtherMenuInPicture() {
     app.moveFrame(300, 250, 640, 420);
     PatternWindow pattern(patternArea(app), 1);
     const RECT client = clientRectOnScreen(app.frame);
-    MenuOwner owner;
+    MenuOwner owner(app.frame);
     pointerTo(POINT{GetSystemMetrics(SM_CXSCREEN) - 5, GetSystemMetrics(SM_CYSCREEN) - 5}); // off the menu
 
     postTimed(app, IDM_CAPTURE_IN_3S);
@@ -263,6 +277,7 @@ void caseOtherMenuInPicture() {
     });
     check(shown.size() >= 3, "the count ended before it was watched");
     waitCaptured(app);
+    check(!owner.deactivatedBeforeHide(), "vantrel took the activation at zero before the capture's copy");
 
     owner.close();
     check(waitFor([&] { return openMenuOfDriver() == nullptr; }, 3000), "the popup menu did not close");
@@ -348,7 +363,7 @@ void caseCancel() {
           "the greyed items changed the count: the button shows " + quoted(left));
 
     clickControl(app, IDC_CAPTURE);
-    waitButtonText(app, kCaptureText, "a click on the counting button");
+    waitButtonText(app, kCaptureText, "a click on the counting button", 1500);
     Sleep(1500);
     expectEq("the Capture button a while after the click", kCaptureText, captureButtonText(app));
     check(app.layered(), "a click on the counting button captured");
@@ -359,7 +374,7 @@ void caseCancel() {
     const Stopwatch started;
     waitButtonText(app, L"3", "the 3 s item after the click");
     clickControl(app, IDC_CLEAR);
-    waitButtonText(app, kCaptureText, "Clear while counting");
+    waitButtonText(app, kCaptureText, "Clear while counting", 1500);
     Sleep(static_cast<DWORD>(std::max(0.0, 4000 - started.ms())));
     expectEq("the Capture button past the moment the capture was due", kCaptureText, captureButtonText(app));
     check(app.layered() && IsWindowVisible(app.frame), "the frame left the see-through look after Clear");
@@ -372,7 +387,7 @@ void caseCancel() {
     postTimed(app, IDM_CAPTURE_IN_5S);
     waitButtonText(app, L"5", "the 5 s item");
     clickControl(app, IDC_CAPTURE);
-    waitButtonText(app, kCaptureText, "a click on the button counting 5");
+    waitButtonText(app, kCaptureText, "a click on the button counting 5", 1500);
 }
 
 // ---------------------------------------------------------------- the end of the program

@@ -24,16 +24,14 @@ std::optional<unsigned int> WindowMenuCommand(unsigned int command) noexcept {
     return std::nullopt;
 }
 
+// The timed captures stay enabled with a picture held: choosing one then says why Capture cannot run.
 bool WindowMenuItemEnabled(unsigned int command, const WindowMenuState& state) noexcept {
     switch (command) {
     case IDM_SHOW_PANEL: return !state.panelVisible;
-    case IDM_DEFAULT_PLACEMENT:
-        return !state.pictureHeld; // it resizes the frame
-    // One count at a time. With a picture held they stay enabled: choosing one then shows why Capture
-    // cannot run.
+    case IDM_DEFAULT_PLACEMENT: return !state.pictureHeld; // it resizes the frame
     case IDM_CAPTURE_IN_3S:
     case IDM_CAPTURE_IN_5S:
-    case IDM_CAPTURE_IN_10S: return !state.countingDown;
+    case IDM_CAPTURE_IN_10S: return !state.countingDown; // one count at a time
     }
     return true;
 }

@@ -73,9 +73,10 @@ private:
     // What Copy and 1001 last put on the clipboard, kept while formats made from it are still promised,
     // whatever becomes of the held picture.
     platform::ClipboardPicture m_clipboard;
-    bool m_bRightPos = true;             // docked on the frame's right; bound to the Right Pos box
-    panel::CaptureCountdown m_countdown; // a timed capture's seconds left, shown on the Capture button
-    std::wstring m_captureText;          // the Capture button's own text, shown again when no count runs
+    bool m_bRightPos = true; // docked on the frame's right; bound to the Right Pos box
+    // A timed capture's seconds left, which the Capture button shows in place of its own text.
+    panel::CaptureCountdown m_countdown;
+    std::wstring m_captureText;
 
     bool m_bGlass = false;      // composition is on and the panel is one sheet of glass
     MARGINS m_marGlass{};       // handed to the DWM; -1, 0, 0, 0 once glass was applied

@@ -197,6 +197,9 @@ void CVantrelDlg::OnSysCommand(UINT command, LPARAM lp) {
     case IDM_PLACEMENT: OnPlacement(); break;
     case IDM_SHOW_PANEL: OnShowPanel(); break;
     case IDM_DEFAULT_PLACEMENT: OnDefaultPlacement(); break;
+    case IDM_CAPTURE_IN_3S:
+    case IDM_CAPTURE_IN_5S:
+    case IDM_CAPTURE_IN_10S: m_dlgOperation.StartTimedCapture(*frame::CaptureDelaySeconds(*item)); break;
     }
 }
 
@@ -217,6 +220,7 @@ frame::WindowMenuState CVantrelDlg::MenuState() const {
     // Without a panel window there is nothing to show.
     state.panelVisible = !PanelExists() || ::IsWindowVisible(m_dlgOperation.GetSafeHwnd());
     state.pictureHeld = m_dlgOperation.HoldsPicture();
+    state.countingDown = m_dlgOperation.CountingDown();
     return state;
 }
 

@@ -9,6 +9,9 @@ const std::vector<WindowMenuItem>& WindowMenuItems() {
         {IDM_PLACEMENT, L"位置とサイズの指定(&P)...", true},
         {IDM_SHOW_PANEL, L"操作パネルを表示(&O)", false},
         {IDM_DEFAULT_PLACEMENT, L"既定の位置とサイズに戻す(&D)", false},
+        {IDM_CAPTURE_IN_3S, L"3秒後にキャプチャ(&3)", true},
+        {IDM_CAPTURE_IN_5S, L"5秒後にキャプチャ(&5)", false},
+        {IDM_CAPTURE_IN_10S, L"10秒後にキャプチャ(&T)", false},
     };
     return items;
 }
@@ -21,12 +24,25 @@ std::optional<unsigned int> WindowMenuCommand(unsigned int command) noexcept {
     return std::nullopt;
 }
 
+// The timed captures stay enabled with a picture held: choosing one then says why Capture cannot run.
 bool WindowMenuItemEnabled(unsigned int command, const WindowMenuState& state) noexcept {
     switch (command) {
     case IDM_SHOW_PANEL: return !state.panelVisible;
     case IDM_DEFAULT_PLACEMENT: return !state.pictureHeld; // it resizes the frame
+    case IDM_CAPTURE_IN_3S:
+    case IDM_CAPTURE_IN_5S:
+    case IDM_CAPTURE_IN_10S: return !state.countingDown; // one count at a time
     }
     return true;
+}
+
+std::optional<int> CaptureDelaySeconds(unsigned int command) noexcept {
+    switch (command) {
+    case IDM_CAPTURE_IN_3S: return 3;
+    case IDM_CAPTURE_IN_5S: return 5;
+    case IDM_CAPTURE_IN_10S: return 10;
+    }
+    return std::nullopt;
 }
 
 } // namespace frame

@@ -21,6 +21,7 @@ const std::vector<WindowMenuItem>& WindowMenuItems();
 struct WindowMenuState {
     bool panelVisible = true;
     bool pictureHeld = false;
+    bool countingDown = false; // a timed capture is counting down
 };
 
 // The item a window-menu command belongs to (the system's low four bits ignored); none for other commands.
@@ -28,5 +29,8 @@ std::optional<unsigned int> WindowMenuCommand(unsigned int command) noexcept;
 
 // Whether the item may be chosen now: greyed items are shown so, and their commands do nothing.
 bool WindowMenuItemEnabled(unsigned int command, const WindowMenuState& state) noexcept;
+
+// The countdown in seconds of a timed-capture item; none for other items.
+std::optional<int> CaptureDelaySeconds(unsigned int command) noexcept;
 
 } // namespace frame

@@ -17,6 +17,8 @@ const wchar_t* RefusalText(Refusal refusal) noexcept;
 // Failures the user is told of.
 inline constexpr wchar_t kCaptureFailedText[] = L"画面をキャプチャーできませんでした。\r\n"
                                                 L"キャプチャーする範囲を確かめてください.";
+inline constexpr wchar_t kCountdownFailedText[] = L"カウントダウンを始められませんでした。\r\n"
+                                                  L"キャプチャーは行いません.";
 inline constexpr wchar_t kClipboardBusyText[] = L"クリップボードを開けませんでした。\r\n"
                                                 L"他のアプリケーションが使用中です.";
 inline constexpr wchar_t kClipboardRefusedText[] = L"クリップボードに画像をコピーできませんでした.";

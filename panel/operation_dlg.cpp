@@ -23,6 +23,10 @@ namespace {
 // The screen needs this long to redraw what the hidden windows covered.
 constexpr DWORD kHiddenSettleMs = 200;
 
+// The window timer of a timed capture's countdown, one tick a second.
+constexpr UINT_PTR kCountdownTimer = 1;
+constexpr UINT kCountdownTickMs = 1000;
+
 // Shows the refusal of a command in the current state; true when the command may run.
 bool Permitted(HWND panel, panel::Command command, bool pictureHeld) {
     const panel::Refusal refusal = panel::RefusalFor(command, pictureHeld);
@@ -44,6 +48,7 @@ bool COperationDlg::Create() {
 // Called when the panel is made: its tips are set up, then it takes the glass look if composition is on.
 BOOL COperationDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
+    platform::DataExchange(m_wnd, true).Text(IDC_CAPTURE, m_captureText);
     SetUpToolTip();
     m_bufferedPaint.Begin();
     platform::CheckComposition(&m_bGlass);
@@ -151,6 +156,13 @@ LRESULT COperationDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_RENDERFORMAT: return OnRenderFormat(static_cast<UINT>(wp));
     case WM_RENDERALLFORMATS: return OnRenderAllFormats();
     case WM_DESTROYCLIPBOARD: return OnDestroyClipboard();
+    case WM_TIMER:
+        if (wp == kCountdownTimer) {
+            OnCountdownTick();
+            return 0;
+        }
+        break;
+    case WM_DESTROY: OnDestroy(); break;
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
@@ -167,7 +179,7 @@ bool COperationDlg::OnCommand(UINT id, UINT code) {
         return false;
     switch (id) {
     case IDC_CAPTURE_TO_CLIPBOARD: OnCaptureToClipboard(); return true;
-    case IDC_CAPTURE: OnCapture(); return true;
+    case IDC_CAPTURE: OnCaptureButton(); return true;
     case IDC_CLEAR: OnClear(); return true;
     case IDC_COPY: OnCopy(); return true;
     case IDC_SAVE: OnSave(); return true;
@@ -204,7 +216,17 @@ void COperationDlg::OnCaptureToClipboard() {
         ReportClipboard(result);
 }
 
-// Called for Capture: freezes the screen under the frame and shows it in the frame.
+// Called for the Capture button: while a timed capture counts down the click stops it, otherwise it
+// captures at once.
+void COperationDlg::OnCaptureButton() {
+    if (CountingDown())
+        StopCountdown();
+    else
+        OnCapture();
+}
+
+// Called for Capture, from the button or at the end of a countdown: freezes the screen under the frame
+// and shows it in the frame.
 void COperationDlg::OnCapture() {
     if (!Permitted(m_wnd, panel::Command::Capture, HoldsPicture()))
         return;
@@ -223,8 +245,9 @@ void COperationDlg::OnCapture() {
     m_host.SettlePictureLook();
 }
 
-// Called for Clear: the frame becomes see-through again and the picture is let go.
+// Called for Clear: the frame becomes see-through again and the picture is let go; a countdown stops.
 void COperationDlg::OnClear() {
+    StopCountdown();
     m_host.ShowSeeThrough();
     // The frame no longer shows the picture, so it can go.
     m_bmpCapture.reset();
@@ -280,6 +303,53 @@ void COperationDlg::OnSave() {
     case panel::SaveOutcome::NoEncoder: platform::ShowMessage(m_wnd, panel::kSaveNoEncoderText); break;
     case panel::SaveOutcome::Failed: platform::ShowMessage(m_wnd, panel::kSaveFailedText); break;
     }
+}
+
+// The countdown changes nothing but the Capture button's text: neither window is activated, focused or
+// hidden until the capture itself, so the user can open a menu or hover in another program meanwhile.
+// With a picture held, Capture's own refusal is shown at once and nothing starts.
+void COperationDlg::StartTimedCapture(int seconds) {
+    if (!m_wnd || CountingDown() || !Permitted(m_wnd, panel::Command::Capture, HoldsPicture()))
+        return;
+    if (!m_countdown.Start(seconds))
+        return;
+    if (!::SetTimer(m_wnd, kCountdownTimer, kCountdownTickMs, nullptr)) {
+        m_countdown.Cancel();
+        platform::ShowMessage(m_wnd, panel::kCountdownFailedText);
+        return;
+    }
+    ShowCountdown();
+}
+
+// Called every second of a countdown: the button shows the seconds left; at zero the Capture command
+// runs, with the button's own text back before the windows are hidden for it.
+void COperationDlg::OnCountdownTick() {
+    const bool due = m_countdown.Tick();
+    if (!CountingDown()) // at zero, or a late tick of a count that has ended
+        ::KillTimer(m_wnd, kCountdownTimer);
+    ShowCountdown();
+    if (due)
+        OnCapture();
+}
+
+// Ends a running countdown without a capture.
+void COperationDlg::StopCountdown() {
+    if (!CountingDown())
+        return;
+    m_countdown.Cancel();
+    ::KillTimer(m_wnd, kCountdownTimer);
+    ShowCountdown();
+}
+
+void COperationDlg::ShowCountdown() {
+    ::SetDlgItemTextW(m_wnd, IDC_CAPTURE, panel::CaptureButtonText(m_countdown, m_captureText).c_str());
+}
+
+// Called as the panel's window goes (the program ends): a running countdown ends with it, capturing
+// nothing.
+void COperationDlg::OnDestroy() {
+    m_countdown.Cancel();
+    ::KillTimer(m_wnd, kCountdownTimer);
 }
 
 void COperationDlg::SetDocksRight(bool right) {

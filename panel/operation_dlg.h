@@ -2,6 +2,7 @@
 // The operation panel docked beside the frame: it holds the captured picture and runs the capture
 // cycle's commands (Capture, Clear, Copy, Save, and 1001, a capture straight to the clipboard).
 
+#include "panel/capture_countdown.h"
 #include "panel/opa_controls.h"
 #include "panel/operation_tooltip.h"
 #include "panel/panel_host.h"
@@ -29,6 +30,10 @@ public:
     bool DocksRight() const noexcept { return m_bRightPos; }
     // Docks on the host's right (true) or left from now on, with the Right Pos box ticked to match.
     void SetDocksRight(bool right);
+    // Runs the Capture command after a countdown of the given seconds, shown on the Capture button.
+    void StartTimedCapture(int seconds);
+    // True while a timed capture counts down.
+    bool CountingDown() const noexcept { return m_countdown.Counting(); }
 
 protected:
     BOOL OnInitDialog() override;
@@ -39,6 +44,7 @@ protected:
 
 private:
     void OnCaptureToClipboard();
+    void OnCaptureButton();
     void OnCapture();
     void OnClear();
     void OnCopy();
@@ -51,6 +57,8 @@ private:
     LRESULT OnRenderFormat(UINT format);
     LRESULT OnRenderAllFormats();
     LRESULT OnDestroyClipboard();
+    void OnCountdownTick();
+    void OnDestroy();
 
     void SetUpToolTip();
     void ApplyGlassMode();
@@ -60,6 +68,8 @@ private:
     void ShowWindows();
     // Tells the user when the clipboard did not take the bitmap; true when it did.
     bool ReportClipboard(platform::ClipboardResult result);
+    void StopCountdown();
+    void ShowCountdown();
 
     panel::PanelHost& m_host;
     // The held picture; held exactly while this holds one. The clipboard may share it after Copy.
@@ -69,6 +79,9 @@ private:
     platform::ClipboardPicture m_clipboard;
     bool m_bKept = false;    // the held picture went to the clipboard or a file since its capture
     bool m_bRightPos = true; // docked on the frame's right; bound to the Right Pos box
+    // A timed capture's seconds left, which the Capture button shows in place of its own text.
+    panel::CaptureCountdown m_countdown;
+    std::wstring m_captureText;
 
     bool m_bGlass = false;      // composition is on and the panel is one sheet of glass
     MARGINS m_marGlass{};       // handed to the DWM; -1, 0, 0, 0 once glass was applied

@@ -16,6 +16,10 @@
 // Posted to the frame to end the program without asking about a picture that was neither saved nor copied:
 // the debug console's close, logoff and shutdown (WM_APP + 0x10).
 #define WM_VANTREL_END_WITHOUT_ASKING 0x8010
+// Timed captures: the Capture command after a countdown of 3, 5 or 10 seconds.
+#define IDM_CAPTURE_IN_3S 0x0050
+#define IDM_CAPTURE_IN_5S 0x0060
+#define IDM_CAPTURE_IN_10S 0x0070
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

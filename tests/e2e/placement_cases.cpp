@@ -9,6 +9,7 @@
 #include "tests/e2e/screen.h"
 #include "tests/e2e/wait.h"
 #include "tests/e2e/window_lookup.h"
+#include "tests/e2e/window_menu.h"
 #include "tests/e2e/x_input.h"
 #include "tests/support/text.h"
 
@@ -87,21 +88,6 @@ void activateFrame(const App& app) {
     check(waitFor([&] { return GetForegroundWindow() == app.frame; }, 3000),
           "the frame did not become the active window after a click on its caption (foreground " +
               hex(GetForegroundWindow()) + ")");
-}
-
-// Opens the frame's window menu as a user does: a click on the icon at the left of its caption. (Alt+Space
-// is the window manager's own key here.)
-void openWindowMenu(const App& app) {
-    const RECT w = windowRect(app.frame), c = clientRectOnScreen(app.frame);
-    const POINT icon{c.left + GetSystemMetrics(SM_CXSMICON) / 2 + 2, (w.top + c.top) / 2};
-    DWORD_PTR hit = 0;
-    sendMessageTimeout(app.frame, WM_NCHITTEST, 0, MAKELPARAM(icon.x, icon.y), 5000, &hit);
-    expectEq("hit test on the caption's icon", HTSYSMENU, static_cast<LRESULT>(hit));
-    pointerTo(icon);
-    Sleep(100);
-    click();
-    check(waitFor([&] { return !topLevelWindows(app.process.pid(), L"#32768").empty(); }, 3000),
-          "the window menu did not open");
 }
 
 // ---------------------------------------------------------------- arrow keys
@@ -561,16 +547,6 @@ void caseRememberedInvalid() {
 }
 
 // ---------------------------------------------------------------- the window menu's items
-
-// Opens the window menu and presses an item's underlined letter. A greyed item leaves the menu open: it is
-// then closed with Esc.
-void chooseInWindowMenu(const App& app, const char* letter) {
-    openWindowMenu(app);
-    xKeys(letter);
-    Sleep(400);
-    if (!topLevelWindows(app.process.pid(), L"#32768").empty())
-        xKeys("Escape");
-}
 
 // Esc in the panel hides it.
 void hidePanel(const App& app) {

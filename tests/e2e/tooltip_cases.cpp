@@ -493,8 +493,32 @@ void caseTipsOfEveryControl() {
               std::to_string(next->first) + " description lines make a tip no taller than fewer do");
 }
 
+// While a timed capture counts down on the Capture button, the button's tip is still its own: its label
+// and description come from the tools table, not from the button's text.
+void caseCaptureTipWhileCounting() {
+    App app;
+    app.moveFrame(300, 200, 420, 300);
+    const TipFonts fonts;
+    const Tool& capture = kTools[1];
+    PostMessageW(app.frame, WM_SYSCOMMAND, IDM_CAPTURE_IN_10S, 0);
+    HWND button = app.button(IDC_CAPTURE);
+    check(waitFor([&] { return windowText(button) == L"10"; }, 3000), "the 10 s count did not start");
+    POINT pointer{};
+    HWND tipWindow = showTipOf(app, button, pointer, "Capture while counting");
+    const Pixels tip = captureScreen(windowRect(tipWindow));
+    const std::wstring counting = windowText(button);
+    check(counting != L"Capture", "the count ended before the tip was read");
+    sayKey("button_text", counting);
+    const POINT at = findIcon(tip, loadIcon(capture.bitmap));
+    check(at.x > 0, "the Capture icon is not in the tip shown while counting");
+    expectTipText("Capture while counting", capture, fonts, tip, at.x + kIconSize + 1);
+    SetCursorPos(4, 4);
+    app.run(IDC_CLEAR); // stops the count
+}
+
 const RegisterCase kTooltipCases[] = {
     {"tooltip_every_control", caseTipsOfEveryControl},
+    {"tooltip_capture_while_counting", caseCaptureTipWhileCounting},
 };
 
 } // namespace

@@ -28,21 +28,26 @@ TEST(WindowMenu, CommandsMapToTheirItemWhateverTheLowBits) {
 
 TEST(WindowMenu, ItemsAreGreyedWhenTheyWouldDoNothingOrResizeAPicture) {
     const struct {
-        bool panelVisible, pictureHeld;
-        bool placement, showPanel, defaultPlacement;
+        bool panelVisible, pictureHeld, countingDown;
+        bool placement, showPanel, defaultPlacement, timedCapture;
     } rows[] = {
-        {true, false, true, false, true},
-        {false, false, true, true, true},
-        {true, true, true, false, false},
-        {false, true, true, true, false},
+        {true, false, false, true, false, true, true},
+        {false, false, false, true, true, true, true},
+        {true, true, false, true, false, false, true}, // a timed capture then says why it cannot run
+        {false, true, false, true, true, false, true},
+        {true, false, true, true, false, true, false}, // one count at a time
+        {false, false, true, true, true, true, false},
     };
     for (const auto& row : rows) {
-        const WindowMenuState state{row.panelVisible, row.pictureHeld};
+        const WindowMenuState state{row.panelVisible, row.pictureHeld, row.countingDown};
         const std::string what = "panel visible " + std::to_string(row.panelVisible) + ", picture held " +
-                                 std::to_string(row.pictureHeld);
+                                 std::to_string(row.pictureHeld) + ", counting down " +
+                                 std::to_string(row.countingDown);
         EXPECT_EQ(WindowMenuItemEnabled(IDM_PLACEMENT, state), row.placement) << what;
         EXPECT_EQ(WindowMenuItemEnabled(IDM_SHOW_PANEL, state), row.showPanel) << what;
         EXPECT_EQ(WindowMenuItemEnabled(IDM_DEFAULT_PLACEMENT, state), row.defaultPlacement) << what;
+        for (unsigned int timed : {IDM_CAPTURE_IN_3S, IDM_CAPTURE_IN_5S, IDM_CAPTURE_IN_10S})
+            EXPECT_EQ(WindowMenuItemEnabled(timed, state), row.timedCapture) << what << ", item " << timed;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "panel/operation_dlg.h"
 #include "platform/dialog.h"
+#include "platform/rect.h"
 #include "platform/unique_handle.h"
 
 class CVantrelDlg : public platform::CDialogEx, private panel::PanelHost {
@@ -34,6 +35,9 @@ private:
     void OnMove(LPARAM lp);
     void OnSize(UINT type, LPARAM lp);
     LRESULT OnNcHitTest(LPARAM lp);
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    bool OnGetDpiScaledSize(int dpi, SIZE& size);
+    platform::Rect FrameMarginsAt(int dpi) const;
     bool OnEraseBkgnd(HDC dc);
     void AppendAboutItem();
     void ChangeExStyle(DWORD remove, DWORD add);

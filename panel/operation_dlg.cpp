@@ -6,8 +6,11 @@
 #include "panel/picture_file.h"
 #include "panel/screen_copy.h"
 #include "panel/tooltip_table.h"
+#include "platform/dpi.h"
+#include "platform/dpi_scale.h"
 #include "platform/dwm.h"
 #include "platform/message_box.h"
+#include "platform/rect_win.h"
 #include "platform/save_dialog.h"
 #include "res/resource.h"
 
@@ -22,6 +25,9 @@ namespace {
 
 // The screen needs this long to redraw what the hidden windows covered.
 constexpr DWORD kHiddenSettleMs = 200;
+
+// The panel's controls in the order of its template.
+constexpr int kControlIds[] = {IDC_CLEAR, IDC_CAPTURE, IDC_COPY, IDC_SAVE, IDC_RIGHTPOS};
 
 // Shows the refusal of a command in the current state; true when the command may run.
 bool Permitted(HWND panel, panel::Command command, bool pictureHeld) {
@@ -44,6 +50,14 @@ bool COperationDlg::Create() {
 // Called when the panel is made: its tips are set up, then it takes the glass look if composition is on.
 BOOL COperationDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
+    // The panel lays itself out at each scale, from what the dialog manager made of its template.
+    m_dpi = m_madeDpi = platform::WindowDpi(m_wnd);
+    m_madeLayout = MeasureLayout();
+    m_madeFont = reinterpret_cast<HFONT>(::SendMessageW(m_wnd, WM_GETFONT, 0, 0));
+    platform::KeepDialogLayoutOnDpiChange(m_wnd);
+    RECT window{};
+    ::GetWindowRect(m_wnd, &window);
+    ApplyLayout(FitLabels(m_madeLayout), POINT{window.left, window.top});
     SetUpToolTip();
     m_bufferedPaint.Begin();
     platform::CheckComposition(&m_bGlass);
@@ -101,6 +115,10 @@ void COperationDlg::DisableHideAnimations() {
     platform::DisableTransitions(m_wnd);
 }
 
+std::array<COpaControl*, 5> COperationDlg::GlassControls() noexcept {
+    return {&m_btnClear, &m_btnCapture, &m_btnCopy, &m_btnSave, &m_chkRightPos};
+}
+
 // Takes over the five controls, once.
 void COperationDlg::SubclassGlassControls() {
     if (m_bSubclassed)
@@ -111,6 +129,8 @@ void COperationDlg::SubclassGlassControls() {
     m_btnCopy.SubclassDlgItem(IDC_COPY, m_wnd);
     m_btnSave.SubclassDlgItem(IDC_SAVE, m_wnd);
     m_chkRightPos.SubclassDlgItem(IDC_RIGHTPOS, m_wnd);
+    for (COpaControl* control : GlassControls())
+        control->SetDpi(m_dpi);
 }
 
 // Called when desktop composition is switched on or off while the panel runs.
@@ -148,6 +168,10 @@ LRESULT COperationDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCLBUTTONDOWN: return OnNcLButtonDown(wp, lp);
     case WM_DWMCOMPOSITIONCHANGED: return OnCompositionChanged(wp, lp);
     case WM_NOTIFY: return OnNotify(wp, lp);
+    case WM_DPICHANGED:
+        if (lp)
+            OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        return 0;
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
@@ -278,6 +302,96 @@ LRESULT COperationDlg::OnNcLButtonDown(WPARAM hitTest, LPARAM point) {
         }
     }
     return Default(WM_NCLBUTTONDOWN, hitTest, point);
+}
+
+// Called when the panel's display scale changes: it takes the suggested place at its size for the new scale,
+// its controls and their font are laid out again from the template's layout, the glass controls and the
+// tips take the scale, and the panel docks beside the frame again.
+void COperationDlg::OnDpiChanged(int dpi, const RECT& suggested) {
+    if (dpi <= 0)
+        return;
+    m_dpi = dpi;
+    if (m_dpi == m_madeDpi) {
+        SetControlFont(m_madeFont);
+        m_font.reset();
+    } else if (m_madeFont) {
+        LOGFONTW lf{};
+        ::GetObjectW(m_madeFont, sizeof(lf), &lf);
+        lf.lfHeight = platform::FontHeightAtDpi(lf.lfHeight, m_madeDpi, m_dpi);
+        platform::UniqueFont font(::CreateFontIndirectW(&lf));
+        if (font) {
+            // The controls let go of the font they had before it is deleted.
+            SetControlFont(font.get());
+            m_font = std::move(font);
+        }
+    }
+    ApplyLayout(FitLabels(panel::ScaleLayout(m_madeLayout, m_madeDpi, m_dpi)),
+                POINT{suggested.left, suggested.top});
+    for (COpaControl* control : GlassControls())
+        control->SetDpi(m_dpi);
+    m_ToolTip.SetDpi(m_dpi);
+    ::RedrawWindow(m_wnd, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+    m_host.PlacePanel();
+}
+
+// The controls' rectangles in the client area, in the order of the template.
+panel::PanelLayout COperationDlg::MeasureLayout() const {
+    panel::PanelLayout layout;
+    RECT client{};
+    ::GetClientRect(m_wnd, &client);
+    layout.clientWidth = client.right;
+    layout.clientHeight = client.bottom;
+    for (int id : kControlIds) {
+        RECT r{};
+        ::GetWindowRect(::GetDlgItem(m_wnd, id), &r);
+        ::MapWindowPoints(nullptr, m_wnd, reinterpret_cast<POINT*>(&r), 2);
+        layout.controls.push_back({id, platform::ToRect(r)});
+    }
+    return layout;
+}
+
+// The Right Pos box as wide as its box and label need in its present font: where the template's width cuts
+// the label off (text does not grow in proportion with the scale), the box and the panel grow.
+panel::PanelLayout COperationDlg::FitLabels(panel::PanelLayout layout) const {
+    SIZE ideal{};
+    if (!::SendMessageW(::GetDlgItem(m_wnd, IDC_RIGHTPOS), BCM_GETIDEALSIZE, 0,
+                        reinterpret_cast<LPARAM>(&ideal)))
+        return layout;
+    return panel::WidenToFit(layout, IDC_RIGHTPOS, ideal.cx);
+}
+
+// Moves what differs from the layout into place; the panel's client area takes the layout's size with the
+// window's top-left corner at topLeft.
+void COperationDlg::ApplyLayout(const panel::PanelLayout& layout, POINT topLeft) {
+    for (const panel::ControlPlace& c : layout.controls) {
+        HWND control = ::GetDlgItem(m_wnd, c.id);
+        RECT now{};
+        ::GetWindowRect(control, &now);
+        ::MapWindowPoints(nullptr, m_wnd, reinterpret_cast<POINT*>(&now), 2);
+        if (!(platform::ToRect(now) == c.rect))
+            ::SetWindowPos(control, nullptr, c.rect.left, c.rect.top, c.rect.Width(), c.rect.Height(),
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RECT window{}, client{};
+    ::GetWindowRect(m_wnd, &window);
+    ::GetClientRect(m_wnd, &client);
+    if (window.left == topLeft.x && window.top == topLeft.y && client.right == layout.clientWidth &&
+        client.bottom == layout.clientHeight)
+        return;
+    const platform::Rect m =
+        platform::NonClientMargins(static_cast<DWORD>(::GetWindowLongW(m_wnd, GWL_STYLE)),
+                                   static_cast<DWORD>(::GetWindowLongW(m_wnd, GWL_EXSTYLE)), m_dpi);
+    const platform::Rect inside{topLeft.x + m.left, topLeft.y + m.top,
+                                topLeft.x + m.left + layout.clientWidth,
+                                topLeft.y + m.top + layout.clientHeight};
+    platform::MoveWindowAroundClient(
+        m_wnd, platform::Rect{topLeft.x, topLeft.y, inside.right + m.right, inside.bottom + m.bottom},
+        inside);
+}
+
+void COperationDlg::SetControlFont(HFONT font) {
+    for (int id : kControlIds)
+        ::SendMessageW(::GetDlgItem(m_wnd, id), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
 void COperationDlg::ReportClipboard(platform::ClipboardResult result) {

@@ -5,12 +5,15 @@
 #include "panel/opa_controls.h"
 #include "panel/operation_tooltip.h"
 #include "panel/panel_host.h"
+#include "panel/panel_layout.h"
 #include "platform/buffered_paint.h"
 #include "platform/clipboard.h"
 #include "platform/dialog.h"
 #include "platform/unique_handle.h"
 
 #include <uxtheme.h>
+
+#include <array>
 
 class COperationDlg : public platform::CDialogEx {
 public:
@@ -43,6 +46,7 @@ private:
     LRESULT OnCompositionChanged(WPARAM wp, LPARAM lp);
     LRESULT OnCtlColor(UINT msg, WPARAM dc, LPARAM control);
     LRESULT OnNotify(WPARAM wp, LPARAM lp);
+    void OnDpiChanged(int dpi, const RECT& suggested);
 
     void SetUpToolTip();
     void ApplyGlassMode();
@@ -51,6 +55,11 @@ private:
     void HideWindows();
     void ShowWindows();
     void ReportClipboard(platform::ClipboardResult result);
+    panel::PanelLayout MeasureLayout() const;
+    panel::PanelLayout FitLabels(panel::PanelLayout layout) const;
+    void ApplyLayout(const panel::PanelLayout& layout, POINT topLeft);
+    void SetControlFont(HFONT font);
+    std::array<COpaControl*, 5> GlassControls() noexcept;
 
     panel::PanelHost& m_host;
     platform::UniqueBitmap m_bmpCapture; // the held picture; held exactly while this owns one
@@ -66,4 +75,10 @@ private:
     COpaCheck m_chkRightPos;    // 1006
     COperationToolTipCtr m_ToolTip;
     platform::BufferedPaintSession m_bufferedPaint; // the glass controls paint through buffers
+
+    int m_dpi = 96;                  // the display scale the panel is drawn at
+    int m_madeDpi = 96;              // the scale the dialog manager made it at, from its template
+    panel::PanelLayout m_madeLayout; // the controls as the dialog manager placed them
+    HFONT m_madeFont = nullptr;      // the dialog's font, owned by the dialog manager
+    platform::UniqueFont m_font;     // that font at m_dpi, while that is not the scale it was made at
 };

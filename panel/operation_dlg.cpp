@@ -55,9 +55,7 @@ BOOL COperationDlg::OnInitDialog() {
     m_madeLayout = MeasureLayout();
     m_madeFont = reinterpret_cast<HFONT>(::SendMessageW(m_wnd, WM_GETFONT, 0, 0));
     platform::KeepDialogLayoutOnDpiChange(m_wnd);
-    RECT window{};
-    ::GetWindowRect(m_wnd, &window);
-    ApplyLayout(FitLabels(m_madeLayout), POINT{window.left, window.top});
+    ApplyLayout(FitLabels(m_madeLayout));
     SetUpToolTip();
     m_bufferedPaint.Begin();
     platform::CheckComposition(&m_bGlass);
@@ -168,10 +166,7 @@ LRESULT COperationDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCLBUTTONDOWN: return OnNcLButtonDown(wp, lp);
     case WM_DWMCOMPOSITIONCHANGED: return OnCompositionChanged(wp, lp);
     case WM_NOTIFY: return OnNotify(wp, lp);
-    case WM_DPICHANGED:
-        if (lp)
-            OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
-        return 0;
+    case WM_DPICHANGED: OnDpiChanged(HIWORD(wp)); return 0;
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
@@ -304,10 +299,11 @@ LRESULT COperationDlg::OnNcLButtonDown(WPARAM hitTest, LPARAM point) {
     return Default(WM_NCLBUTTONDOWN, hitTest, point);
 }
 
-// Called when the panel's display scale changes: it takes the suggested place at its size for the new scale,
-// its controls and their font are laid out again from the template's layout, the glass controls and the
-// tips take the scale, and the panel docks beside the frame again.
-void COperationDlg::OnDpiChanged(int dpi, const RECT& suggested) {
+// Called when the panel's display scale changes: its controls and their font are laid out again from the
+// template's layout, the glass controls and the tips take the scale, and the panel, at its size for the new
+// scale, docks beside the frame again. The system's suggested place is not taken: the panel's place is beside
+// the frame, and a move less is a flicker less.
+void COperationDlg::OnDpiChanged(int dpi) {
     if (dpi <= 0)
         return;
     m_dpi = dpi;
@@ -325,8 +321,7 @@ void COperationDlg::OnDpiChanged(int dpi, const RECT& suggested) {
             m_font = std::move(font);
         }
     }
-    ApplyLayout(FitLabels(panel::ScaleLayout(m_madeLayout, m_madeDpi, m_dpi)),
-                POINT{suggested.left, suggested.top});
+    ApplyLayout(FitLabels(panel::ScaleLayout(m_madeLayout, m_madeDpi, m_dpi)));
     for (COpaControl* control : GlassControls())
         control->SetDpi(m_dpi);
     m_ToolTip.SetDpi(m_dpi);
@@ -360,9 +355,9 @@ panel::PanelLayout COperationDlg::FitLabels(panel::PanelLayout layout) const {
     return panel::WidenToFit(layout, IDC_RIGHTPOS, ideal.cx);
 }
 
-// Moves what differs from the layout into place; the panel's client area takes the layout's size with the
-// window's top-left corner at topLeft.
-void COperationDlg::ApplyLayout(const panel::PanelLayout& layout, POINT topLeft) {
+// Moves what differs from the layout into place; the panel's client area takes the layout's size, the
+// window's top-left corner staying where it is.
+void COperationDlg::ApplyLayout(const panel::PanelLayout& layout) {
     for (const panel::ControlPlace& c : layout.controls) {
         HWND control = ::GetDlgItem(m_wnd, c.id);
         RECT now{};
@@ -375,17 +370,16 @@ void COperationDlg::ApplyLayout(const panel::PanelLayout& layout, POINT topLeft)
     RECT window{}, client{};
     ::GetWindowRect(m_wnd, &window);
     ::GetClientRect(m_wnd, &client);
-    if (window.left == topLeft.x && window.top == topLeft.y && client.right == layout.clientWidth &&
-        client.bottom == layout.clientHeight)
+    if (client.right == layout.clientWidth && client.bottom == layout.clientHeight)
         return;
     const platform::Rect m =
         platform::NonClientMargins(static_cast<DWORD>(::GetWindowLongW(m_wnd, GWL_STYLE)),
                                    static_cast<DWORD>(::GetWindowLongW(m_wnd, GWL_EXSTYLE)), m_dpi);
-    const platform::Rect inside{topLeft.x + m.left, topLeft.y + m.top,
-                                topLeft.x + m.left + layout.clientWidth,
-                                topLeft.y + m.top + layout.clientHeight};
+    const platform::Rect inside{window.left + m.left, window.top + m.top,
+                                window.left + m.left + layout.clientWidth,
+                                window.top + m.top + layout.clientHeight};
     platform::MoveWindowAroundClient(
-        m_wnd, platform::Rect{topLeft.x, topLeft.y, inside.right + m.right, inside.bottom + m.bottom},
+        m_wnd, platform::Rect{window.left, window.top, inside.right + m.right, inside.bottom + m.bottom},
         inside);
 }
 

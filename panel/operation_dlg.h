@@ -46,7 +46,7 @@ private:
     LRESULT OnCompositionChanged(WPARAM wp, LPARAM lp);
     LRESULT OnCtlColor(UINT msg, WPARAM dc, LPARAM control);
     LRESULT OnNotify(WPARAM wp, LPARAM lp);
-    void OnDpiChanged(int dpi, const RECT& suggested);
+    void OnDpiChanged(int dpi);
 
     void SetUpToolTip();
     void ApplyGlassMode();
@@ -57,7 +57,7 @@ private:
     void ReportClipboard(platform::ClipboardResult result);
     panel::PanelLayout MeasureLayout() const;
     panel::PanelLayout FitLabels(panel::PanelLayout layout) const;
-    void ApplyLayout(const panel::PanelLayout& layout, POINT topLeft);
+    void ApplyLayout(const panel::PanelLayout& layout);
     void SetControlFont(HFONT font);
     std::array<COpaControl*, 5> GlassControls() noexcept;
 

@@ -57,21 +57,16 @@ NONCLIENTMETRICSW NonClientMetricsAt(int dpi) noexcept {
     return metrics;
 }
 
+// The system is asked what client area it would give the window rectangle (WM_NCCALCSIZE without moving
+// anything), so that the window moves once, straight to its place.
 void MoveWindowAroundClient(HWND wnd, const Rect& window, const Rect& client) noexcept {
-    constexpr UINT kFlags = SWP_NOZORDER | SWP_NOACTIVATE;
-    ::SetWindowPos(wnd, nullptr, window.left, window.top, window.Width(), window.Height(), kFlags);
-    RECT actual{};
-    ::GetClientRect(wnd, &actual);
-    ::MapWindowPoints(wnd, nullptr, reinterpret_cast<POINT*>(&actual), 2);
-    if (actual.left == client.left && actual.top == client.top && actual.right == client.right &&
-        actual.bottom == client.bottom)
-        return;
-    RECT placed{};
-    ::GetWindowRect(wnd, &placed);
-    const Rect mended{placed.left + client.left - actual.left, placed.top + client.top - actual.top,
-                      placed.right + client.right - actual.right,
-                      placed.bottom + client.bottom - actual.bottom};
-    ::SetWindowPos(wnd, nullptr, mended.left, mended.top, mended.Width(), mended.Height(), kFlags);
+    RECT given{window.left, window.top, window.right, window.bottom};
+    ::SendMessageW(wnd, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&given));
+    const Rect placed{window.left + client.left - given.left, window.top + client.top - given.top,
+                      window.right + client.right - given.right,
+                      window.bottom + client.bottom - given.bottom};
+    ::SetWindowPos(wnd, nullptr, placed.left, placed.top, placed.Width(), placed.Height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void KeepDialogLayoutOnDpiChange(HWND dialog) noexcept {

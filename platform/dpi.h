@@ -25,8 +25,8 @@ NONCLIENTMETRICSW NonClientMetricsAt(int dpi) noexcept;
 inline constexpr UINT kWmGetDpiScaledSize = 0x02E4;
 
 // Moves wnd to `window`, a rectangle computed to hold its client area at `client` (both on the screen). Where
-// the system's frame around the client area turns out otherwise than computed, the window is moved once more
-// by the difference, so that the client area is exactly `client`.
+// the system's frame around the client area is otherwise than computed, the window's rectangle takes the
+// difference, so that the client area is exactly `client`.
 void MoveWindowAroundClient(HWND wnd, const Rect& window, const Rect& client) noexcept;
 
 // Keeps the dialog manager from laying out and resizing a dialog itself when its scale changes (Windows 10),

@@ -215,11 +215,6 @@ void caseScaleChangeMessage() {
     for (const Suggestion& s : suggestions) {
         app.moveFrame(start.left, start.top, start.right - start.left, start.bottom - start.top);
         sendDpiChanged(app.process.handle(), app.frame, 144, s.suggested);
-        sayKey("DBG_now_frame", rectText(windowRect(app.frame)));
-        sayKey("DBG_now_panel", rectText(windowRect(app.panel)));
-        Sleep(700);
-        sayKey("DBG_later_frame", rectText(windowRect(app.frame)));
-        sayKey("DBG_later_panel", rectText(windowRect(app.panel)));
         const RECT now = clientRectOnScreen(app.frame);
         sayKey((std::string(s.name) + "_client").c_str(), rectText(now));
         expectEq(std::string(s.name) + ": caption (the client area's size is kept)", caption,

@@ -14,6 +14,9 @@
 #include "platform/save_dialog.h"
 #include "res/resource.h"
 
+#include <algorithm>
+#include <string>
+
 namespace tip = panel::tip_message;
 static_assert(tip::kKeyDown == WM_KEYDOWN && tip::kSysKeyDown == WM_SYSKEYDOWN &&
               tip::kMouseMove == WM_MOUSEMOVE && tip::kLButtonDown == WM_LBUTTONDOWN &&
@@ -345,14 +348,24 @@ panel::PanelLayout COperationDlg::MeasureLayout() const {
     return layout;
 }
 
-// The Right Pos box as wide as its box and label need in its present font: where the template's width cuts
-// the label off (text does not grow in proportion with the scale), the box and the panel grow.
+// The Right Pos box as wide as its box and label need in its present font, as the system draws it and as the
+// glass look draws the label: where the template's width cuts the label off (text does not grow in
+// proportion with the scale), the box and the panel grow.
 panel::PanelLayout COperationDlg::FitLabels(panel::PanelLayout layout) const {
+    HWND box = ::GetDlgItem(m_wnd, IDC_RIGHTPOS);
     SIZE ideal{};
-    if (!::SendMessageW(::GetDlgItem(m_wnd, IDC_RIGHTPOS), BCM_GETIDEALSIZE, 0,
-                        reinterpret_cast<LPARAM>(&ideal)))
-        return layout;
-    return panel::WidenToFit(layout, IDC_RIGHTPOS, ideal.cx);
+    if (!::SendMessageW(box, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)))
+        ideal = SIZE{};
+    SIZE extent{};
+    {
+        platform::WindowDcScope dc(box);
+        platform::SelectScope font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(box, WM_GETFONT, 0, 0)));
+        std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(box)) + 1, L'\0');
+        text.resize(static_cast<size_t>(::GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
+        ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    }
+    const int glassLabel = panel::CheckLabelRect(platform::Rect{}, extent.cx, extent.cy, m_dpi).right;
+    return panel::WidenToFit(layout, IDC_RIGHTPOS, std::max<int>(ideal.cx, glassLabel));
 }
 
 // Moves what differs from the layout into place; the panel's client area takes the layout's size, the

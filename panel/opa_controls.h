@@ -3,6 +3,7 @@
 // then a push button's face is made opaque and the check box's label is drawn again as glowing text.
 // They take over a control only while the glass look is on and paint nothing else of their own.
 
+#include "platform/dpi_scale.h"
 #include "platform/subclass.h"
 
 namespace platform {
@@ -21,7 +22,7 @@ protected:
     // Called with the control drawn into buffer, which covers client.
     virtual void FinishPaint(platform::BufferedPaint& buffer, const RECT& client) = 0;
 
-    int m_dpi = 96;
+    int m_dpi = platform::kDefaultDpi;
 
 private:
     void OnPaint();

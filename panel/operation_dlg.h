@@ -9,6 +9,7 @@
 #include "platform/buffered_paint.h"
 #include "platform/clipboard.h"
 #include "platform/dialog.h"
+#include "platform/dpi_scale.h"
 #include "platform/unique_handle.h"
 
 #include <uxtheme.h>
@@ -76,9 +77,9 @@ private:
     COperationToolTipCtr m_ToolTip;
     platform::BufferedPaintSession m_bufferedPaint; // the glass controls paint through buffers
 
-    int m_dpi = 96;                  // the display scale the panel is drawn at
-    int m_madeDpi = 96;              // the scale the dialog manager made it at, from its template
-    panel::PanelLayout m_madeLayout; // the controls as the dialog manager placed them
-    HFONT m_madeFont = nullptr;      // the dialog's font, owned by the dialog manager
-    platform::UniqueFont m_font;     // that font at m_dpi, while that is not the scale it was made at
+    int m_dpi = platform::kDefaultDpi;     // the display scale the panel is drawn at
+    int m_madeDpi = platform::kDefaultDpi; // the scale the dialog manager made it at, from its template
+    panel::PanelLayout m_madeLayout;       // the controls as the dialog manager placed them
+    HFONT m_madeFont = nullptr;            // the dialog's font, owned by the dialog manager
+    platform::UniqueFont m_font;           // that font at m_dpi, while that is not the scale it was made at
 };

@@ -71,10 +71,10 @@ private:
     ToolTipParams m_params;
     ToolTipParams m_styledLook;
     std::wstring m_description;
-    int m_dpi = 96;        // the scale tips are drawn at
-    int m_fontDpi = 0;     // the scale the fonts were made for
-    UniqueFont m_font;     // the system's status font
-    UniqueFont m_boldFont; // its bold twin, for a label over a description
+    int m_dpi = kDefaultDpi; // the scale tips are drawn at
+    int m_fontDpi = 0;       // the scale the fonts were made for
+    UniqueFont m_font;       // the system's status font
+    UniqueFont m_boldFont;   // its bold twin, for a label over a description
 
     // The tip being shown, as measured when it was shown.
     ToolTipParams m_look;

@@ -13,16 +13,17 @@ namespace e2e {
 
 namespace {
 
-const wchar_t* const kScaleKeys[][2] = {
-    {L"Control Panel\\Desktop", nullptr},
-    {L"System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts", nullptr},
+// Where Wine reads the scale: the user's desktop settings and the machine's current hardware profile.
+const HKEY kScaleRoots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
+const wchar_t* const kScaleKeys[] = {
+    L"Control Panel\\Desktop",
+    L"System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts",
 };
 
 void setLogPixels(int dpi) {
-    const HKEY roots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
     for (int i = 0; i < 2; ++i) {
         HKEY key = nullptr;
-        check(RegCreateKeyExW(roots[i], kScaleKeys[i][0], 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+        check(RegCreateKeyExW(kScaleRoots[i], kScaleKeys[i], 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
                               nullptr) == ERROR_SUCCESS,
               "cannot open the display scale's registry key");
         const DWORD value = static_cast<DWORD>(dpi);
@@ -35,8 +36,8 @@ void setLogPixels(int dpi) {
 
 int logPixels() {
     DWORD value = 96, size = sizeof(value);
-    if (RegGetValueW(HKEY_CURRENT_USER, kScaleKeys[0][0], L"LogPixels", RRF_RT_REG_DWORD, nullptr, &value,
-                     &size) != ERROR_SUCCESS)
+    if (RegGetValueW(kScaleRoots[0], kScaleKeys[0], L"LogPixels", RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+        ERROR_SUCCESS)
         return 96;
     return static_cast<int>(value);
 }

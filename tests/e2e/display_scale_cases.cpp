@@ -165,12 +165,12 @@ void caseScale192() {
 }
 
 // The layout of the panel's controls (client coordinates) and its client size.
-struct PanelLayout {
+struct ControlRects {
     std::vector<RECT> controls;
     SIZE client{};
 };
-PanelLayout panelLayout(const App& app) {
-    PanelLayout layout;
+ControlRects controlRects(const App& app) {
+    ControlRects layout;
     for (int id : kScaleIds) {
         RECT r = windowRect(app.button(id));
         MapWindowPoints(nullptr, app.panel, reinterpret_cast<POINT*>(&r), 2);
@@ -234,12 +234,12 @@ void caseScaleChangeMessage() {
 
     // The panel at 144 dpi: every edge of its layout one and a half times as far out, Right Pos wide
     // enough for its label, docked again; its tips drawn at 144 dpi.
-    const PanelLayout made = panelLayout(app);
+    const ControlRects made = controlRects(app);
     const RECT panel = windowRect(app.panel);
     sendDpiChanged(app.process.handle(), app.panel, 144,
                    RECT{panel.left, panel.top, panel.left + (panel.right - panel.left) * 3 / 2,
                         panel.top + (panel.bottom - panel.top) * 3 / 2});
-    const PanelLayout scaled = panelLayout(app);
+    const ControlRects scaled = controlRects(app);
     auto at144 = [](LONG v) { return MulDivRounded(v, 144, 96); };
     for (size_t i = 0; i < made.controls.size(); ++i) {
         const RECT& a = made.controls[i];
@@ -260,7 +260,7 @@ void caseScaleChangeMessage() {
     // And back: exactly the layout the dialog manager made.
     const RECT larger = windowRect(app.panel);
     sendDpiChanged(app.process.handle(), app.panel, 96, larger);
-    const PanelLayout back = panelLayout(app);
+    const ControlRects back = controlRects(app);
     for (size_t i = 0; i < made.controls.size(); ++i)
         check(EqualRect(&made.controls[i], &back.controls[i]),
               "control " + std::to_string(kScaleIds[i]) + " is at " + rectText(back.controls[i]) +

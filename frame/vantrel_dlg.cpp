@@ -1,10 +1,12 @@
 #include "frame/vantrel_dlg.h"
 
 #include "about/about_dlg.h"
+#include "frame/dpi_change.h"
 #include "frame/frame_logic.h"
 #include "frame/panel_placement.h"
 #include "frame/placement_dlg.h"
 #include "frame/remembered_frame.h"
+#include "platform/dpi.h"
 #include "platform/dwm.h"
 #include "platform/late_bound.h"
 #include "platform/monitors.h"
@@ -103,6 +105,12 @@ LRESULT CVantrelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOVE: OnMove(lp); return 0;
     case WM_SIZE: OnSize(static_cast<UINT>(wp), lp); return 0;
     case WM_NCHITTEST: return OnNcHitTest(lp);
+    case WM_DPICHANGED:
+        if (lp)
+            OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        return 0;
+    case platform::kWmGetDpiScaledSize:
+        return lp && OnGetDpiScaledSize(LOWORD(wp), *reinterpret_cast<SIZE*>(lp)) ? TRUE : FALSE;
     case WM_ERASEBKGND:
         if (OnEraseBkgnd(reinterpret_cast<HDC>(wp)))
             return TRUE;
@@ -313,6 +321,37 @@ void CVantrelDlg::OnSize(UINT type, LPARAM lp) {
 LRESULT CVantrelDlg::OnNcHitTest(LPARAM lp) {
     const LRESULT answer = Default(WM_NCHITTEST, 0, lp);
     return static_cast<LRESULT>(frame::MapHitTest(answer, m_dlgOperation.HoldsPicture()));
+}
+
+// Called when the frame's display scale changes, as it crosses to a monitor of another scale or its monitor's
+// scale is changed: the client area keeps its size in pixels, and with it the region the frame marks and
+// the caption; only the frame around it takes the new scale. The move docks the panel.
+void CVantrelDlg::OnDpiChanged(int dpi, const RECT& suggested) {
+    RECT client{};
+    ::GetClientRect(m_wnd, &client);
+    ::MapWindowPoints(m_wnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const platform::Rect margins = FrameMarginsAt(dpi);
+    const platform::Rect window =
+        frame::FrameRectAfterDpiChange(platform::ToRect(client), margins, platform::ToRect(suggested));
+    const platform::Rect kept{window.left + margins.left, window.top + margins.top,
+                              window.right - margins.right, window.bottom - margins.bottom};
+    platform::MoveWindowAroundClient(m_wnd, window, kept);
+}
+
+// Called before a change of scale (Windows 10), so that the system suggests a window that keeps the client
+// area's size.
+bool CVantrelDlg::OnGetDpiScaledSize(int dpi, SIZE& size) {
+    RECT client{};
+    ::GetClientRect(m_wnd, &client);
+    const platform::Rect margins = FrameMarginsAt(dpi);
+    size.cx = margins.left + client.right + margins.right;
+    size.cy = margins.top + client.bottom + margins.bottom;
+    return true;
+}
+
+platform::Rect CVantrelDlg::FrameMarginsAt(int dpi) const {
+    return platform::NonClientMargins(static_cast<DWORD>(::GetWindowLongW(m_wnd, GWL_STYLE)),
+                                      static_cast<DWORD>(::GetWindowLongW(m_wnd, GWL_EXSTYLE)), dpi);
 }
 
 // Called to erase the background: the picture at the top-left corner, the brush around it, so nothing is

@@ -42,6 +42,9 @@ private:
     void OnMove(LPARAM lp);
     void OnSize(UINT type, LPARAM lp);
     LRESULT OnNcHitTest(LPARAM lp);
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    bool OnGetDpiScaledSize(int dpi, SIZE& size);
+    platform::Rect FrameMarginsAt(int dpi) const;
     bool OnEraseBkgnd(HDC dc);
     void OnInitWindowMenu();
     bool OnArrowKey(UINT virtualKey);

@@ -18,33 +18,26 @@ GlassActions PlanGlassMode(bool glass, bool subclassed) noexcept {
     return actions;
 }
 
-int MulDivRounded(int a, int b, int c) noexcept {
-    if (c == 0)
-        return -1;
-    long long product = static_cast<long long>(a) * b;
-    long long divisor = c;
-    if (divisor < 0) {
-        product = -product;
-        divisor = -divisor;
-    }
-    const long long result =
-        product < 0 ? (product - divisor / 2) / divisor : (product + divisor / 2) / divisor;
-    if (result > 2147483647LL || result < -2147483647LL)
-        return -1;
-    return static_cast<int>(result);
-}
-
 int PixelsToPointsAt(int pixels, int dotsPerInch) noexcept {
     return MulDivRounded(pixels, 72, dotsPerInch);
 }
 
-platform::Rect CheckLabelRect(const platform::Rect& client, int cx, int cy) noexcept {
+int GlowSizeAt(int fontPixels, int dpi) noexcept {
+    return platform::Scale(PixelsToPointsAt(fontPixels, dpi), dpi);
+}
+
+platform::Rect CheckLabelRect(const platform::Rect& client, int cx, int cy, int dpi) noexcept {
     platform::Rect r;
-    r.left = client.left + 16;
+    r.left = client.left + platform::Scale(16, dpi);
     r.right = r.left + cx;
-    r.top = (client.bottom - cy) / 2 + 1; // C++ division truncates toward zero, as intended
+    r.top =
+        (client.bottom - cy) / 2 + platform::Scale(1, dpi); // C++ division truncates toward zero, as intended
     r.bottom = r.top + cy;
     return r;
+}
+
+int OpaqueBandAt(int dpi) noexcept {
+    return platform::Scale(3, dpi);
 }
 
 namespace {

@@ -3,6 +3,7 @@
 // check box's label goes, a height in points (the size of its glow), and the pixel work done on a paint
 // buffer where the system leaves alpha or glow undone.
 
+#include "platform/dpi_scale.h"
 #include "platform/pixels.h"
 #include "platform/rect.h"
 
@@ -21,15 +22,21 @@ struct GlassActions {
 };
 GlassActions PlanGlassMode(bool glass, bool subclassed) noexcept;
 
-// a * b / c rounded to the nearest integer, halves away from zero; -1 when c is 0 or the result
-// does not fit, as the system's MulDiv answers.
-int MulDivRounded(int a, int b, int c) noexcept;
+using platform::MulDivRounded;
 // A height in pixels as points at dotsPerInch.
 int PixelsToPointsAt(int pixels, int dotsPerInch) noexcept;
+// The width in pixels of the glow around the check box's label at the display scale dpi: the label font's
+// character height in points, as pixels at 96 dpi and in proportion at larger scales.
+int GlowSizeAt(int fontPixels, int dpi) noexcept;
 
-// Where the check box's label of extent cx x cy is drawn: right of the 16-pixel box column, centred
-// down the control, one pixel lower.
-platform::Rect CheckLabelRect(const platform::Rect& client, int cx, int cy) noexcept;
+// Where the check box's label of extent cx x cy is drawn at the display scale dpi: right of the box column
+// (16 pixels at 96 dpi), centred down the control, one pixel lower (at 96 dpi).
+platform::Rect CheckLabelRect(const platform::Rect& client, int cx, int cy,
+                              int dpi = platform::kDefaultDpi) noexcept;
+
+// The band along a push button's edge that keeps the alpha of the button's own drawing on glass: 3 pixels at
+// 96 dpi.
+int OpaqueBandAt(int dpi) noexcept;
 
 // Draws text of colour rgb (0x00RRGGBB) with a soft white glow glowSize pixels wide into the buffer,
 // over what is there. coverage holds, for every pixel of the buffer, how much of it the text covers

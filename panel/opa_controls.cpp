@@ -1,8 +1,9 @@
 #include "panel/opa_controls.h"
 
 #include "panel/glass_logic.h"
-#include "platform/app.h"
 #include "platform/buffered_paint.h"
+#include "platform/dib.h"
+#include "platform/dpi_scale.h"
 #include "platform/rect_win.h"
 #include "platform/unique_handle.h"
 
@@ -15,8 +16,6 @@
 
 namespace {
 
-// The push button's edge keeps the alpha of the button's own drawing; inside it the face is opaque.
-constexpr int kOpaqueInset = 3;
 constexpr UINT kLabelFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
 
 std::wstring WindowText(HWND wnd) {
@@ -30,14 +29,8 @@ std::wstring WindowText(HWND wnd) {
 std::vector<std::uint8_t> LabelCoverage(HDC like, HFONT font, const std::wstring& text, RECT rect, int width,
                                         int height) {
     std::vector<std::uint8_t> coverage(static_cast<size_t>(width) * height, 0);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    platform::UniqueBitmap mask(::CreateDIBSection(like, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    std::uint32_t* bits = nullptr;
+    platform::UniqueBitmap mask = platform::CreateTopDownDib(like, width, height, &bits);
     platform::UniqueDc dc(::CreateCompatibleDC(like));
     if (!mask || !dc || !bits)
         return coverage;
@@ -47,23 +40,14 @@ std::vector<std::uint8_t> LabelCoverage(HDC like, HFONT font, const std::wstring
     ::SetTextColor(dc.get(), RGB(255, 255, 255));
     ::DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &rect, kLabelFormat);
     ::GdiFlush();
-    const auto* pixels = static_cast<const std::uint32_t*>(bits);
     for (size_t i = 0; i < coverage.size(); ++i) {
-        const std::uint32_t p = pixels[i];
+        const std::uint32_t p = bits[i];
         coverage[i] = static_cast<std::uint8_t>(std::max({p & 0xFF, (p >> 8) & 0xFF, (p >> 16) & 0xFF}));
     }
     return coverage;
 }
 
 } // namespace
-
-int PixelsToPoints(int pixels) {
-    HWND main = nullptr;
-    if (platform::CWinApp* app = platform::CWinApp::Current())
-        main = app->MainWindowHandle();
-    platform::WindowDcScope dc(main);
-    return panel::PixelsToPointsAt(pixels, ::GetDeviceCaps(dc.get(), LOGPIXELSY));
-}
 
 LRESULT COpaControl::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
@@ -86,11 +70,11 @@ void COpaControl::OnPaint() {
     FinishPaint(buffer, r);
 }
 
-// The face inside the edge band becomes opaque, so that face and caption are not shown as glass.
+// The face inside the edge band becomes opaque, so that face and caption are not shown as glass; the band
+// keeps the alpha of the button's own drawing.
 void COpaButton::FinishPaint(platform::BufferedPaint& buffer, const RECT& r) {
-    buffer.SetAlpha(
-        RECT{r.left + kOpaqueInset, r.top + kOpaqueInset, r.right - kOpaqueInset, r.bottom - kOpaqueInset},
-        255);
+    const int band = panel::OpaqueBandAt(m_dpi);
+    buffer.SetAlpha(RECT{r.left + band, r.top + band, r.right - band, r.bottom - band}, 255);
 }
 
 // The label is drawn again over the system's drawing as composited text with a glow, which stays
@@ -101,17 +85,17 @@ void COpaCheck::FinishPaint(platform::BufferedPaint& buffer, const RECT& r) {
     if (text.empty())
         return;
     platform::UniqueTheme theme(::OpenThemeData(m_wnd, L"Button"));
+    // The label is drawn again in the font the control draws it in, which the panel gives it for its scale.
     LOGFONTW lf{};
-    HFONT panelFont = reinterpret_cast<HFONT>(::SendMessageW(::GetParent(m_wnd), WM_GETFONT, 0, 0));
-    ::GetObjectW(panelFont ? static_cast<HGDIOBJ>(panelFont) : ::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf),
-                 &lf);
+    HFONT controlFont = reinterpret_cast<HFONT>(::SendMessageW(m_wnd, WM_GETFONT, 0, 0));
+    ::GetObjectW(controlFont ? static_cast<HGDIOBJ>(controlFont) : ::GetStockObject(DEFAULT_GUI_FONT),
+                 sizeof(lf), &lf);
     platform::UniqueFont font(::CreateFontIndirectW(&lf));
     platform::SelectScope selectFont(dc, font.get());
-    // The glow is as wide as the font's character height (a negative lfHeight) in points.
-    const int glow = PixelsToPoints(-lf.lfHeight);
+    const int glow = panel::GlowSizeAt(-lf.lfHeight, m_dpi);
     SIZE extent{};
     ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    const platform::Rect label = panel::CheckLabelRect(platform::ToRect(r), extent.cx, extent.cy);
+    const platform::Rect label = panel::CheckLabelRect(platform::ToRect(r), extent.cx, extent.cy, m_dpi);
     RECT labelRect = platform::ToRECT(label);
 
     // The system's drawing leaves no alpha under the label; anything there afterwards was written by
@@ -132,7 +116,7 @@ void COpaCheck::FinishPaint(platform::BufferedPaint& buffer, const RECT& r) {
 
     // No theme, or one that draws text without composition or glow: the label is drawn with its glow
     // here, right of the box so the halo does not cover it.
-    const int from = std::min(label.left - 2, view.width);
+    const int from = std::min(label.left - platform::Scale(2, m_dpi), view.width);
     platform::PixelView labelArea{view.pixels + from, view.width - from, view.height, view.stride};
     RECT maskRect{labelRect.left - from, labelRect.top, labelRect.right - from, labelRect.bottom};
     const std::vector<std::uint8_t> coverage =

@@ -6,10 +6,16 @@
 #include "panel/picture_file.h"
 #include "panel/screen_copy.h"
 #include "panel/tooltip_table.h"
+#include "platform/dpi.h"
+#include "platform/dpi_scale.h"
 #include "platform/dwm.h"
 #include "platform/message_box.h"
+#include "platform/rect_win.h"
 #include "platform/save_dialog.h"
 #include "res/resource.h"
+
+#include <algorithm>
+#include <string>
 
 namespace tip = panel::tip_message;
 static_assert(tip::kKeyDown == WM_KEYDOWN && tip::kSysKeyDown == WM_SYSKEYDOWN &&
@@ -26,6 +32,9 @@ constexpr DWORD kHiddenSettleMs = 200;
 // The window timer of a timed capture's countdown, one tick a second.
 constexpr UINT_PTR kCountdownTimer = 1;
 constexpr UINT kCountdownTickMs = 1000;
+
+// The panel's controls in the order of its template.
+constexpr int kControlIds[] = {IDC_CLEAR, IDC_CAPTURE, IDC_COPY, IDC_SAVE, IDC_RIGHTPOS};
 
 // Shows the refusal of a command in the current state; true when the command may run.
 bool Permitted(HWND panel, panel::Command command, bool pictureHeld) {
@@ -49,6 +58,12 @@ bool COperationDlg::Create() {
 BOOL COperationDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
     platform::DataExchange(m_wnd, true).Text(IDC_CAPTURE, m_captureText);
+    // The panel lays itself out at each scale, from what the dialog manager made of its template.
+    m_dpi = m_madeDpi = platform::WindowDpi(m_wnd);
+    m_madeLayout = MeasureLayout();
+    m_madeFont = reinterpret_cast<HFONT>(::SendMessageW(m_wnd, WM_GETFONT, 0, 0));
+    platform::KeepDialogLayoutOnDpiChange(m_wnd);
+    ApplyLayout(FitLabels(m_madeLayout));
     SetUpToolTip();
     m_bufferedPaint.Begin();
     platform::CheckComposition(&m_bGlass);
@@ -106,6 +121,10 @@ void COperationDlg::DisableHideAnimations() {
     platform::DisableTransitions(m_wnd);
 }
 
+std::array<COpaControl*, 5> COperationDlg::GlassControls() noexcept {
+    return {&m_btnClear, &m_btnCapture, &m_btnCopy, &m_btnSave, &m_chkRightPos};
+}
+
 // Takes over the five controls, once.
 void COperationDlg::SubclassGlassControls() {
     if (m_bSubclassed)
@@ -116,6 +135,8 @@ void COperationDlg::SubclassGlassControls() {
     m_btnCopy.SubclassDlgItem(IDC_COPY, m_wnd);
     m_btnSave.SubclassDlgItem(IDC_SAVE, m_wnd);
     m_chkRightPos.SubclassDlgItem(IDC_RIGHTPOS, m_wnd);
+    for (COpaControl* control : GlassControls())
+        control->SetDpi(m_dpi);
 }
 
 // Called when desktop composition is switched on or off while the panel runs.
@@ -163,6 +184,7 @@ LRESULT COperationDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case WM_DESTROY: OnDestroy(); break;
+    case WM_DPICHANGED: OnDpiChanged(HIWORD(wp)); return 0;
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
@@ -379,6 +401,105 @@ LRESULT COperationDlg::OnNcLButtonDown(WPARAM hitTest, LPARAM point) {
         }
     }
     return Default(WM_NCLBUTTONDOWN, hitTest, point);
+}
+
+// Called when the panel's display scale changes: its controls and their font are laid out again from the
+// template's layout, the glass controls and the tips take the scale, and the panel, at its size for the new
+// scale, docks beside the frame again. The system's suggested place is not taken: the panel's place is beside
+// the frame, and a move less is a flicker less.
+void COperationDlg::OnDpiChanged(int dpi) {
+    if (dpi <= 0)
+        return;
+    m_dpi = dpi;
+    if (m_dpi == m_madeDpi) {
+        SetControlFont(m_madeFont);
+        m_font.reset();
+    } else if (m_madeFont) {
+        LOGFONTW lf{};
+        ::GetObjectW(m_madeFont, sizeof(lf), &lf);
+        lf.lfHeight = platform::FontHeightAtDpi(lf.lfHeight, m_madeDpi, m_dpi);
+        platform::UniqueFont font(::CreateFontIndirectW(&lf));
+        if (font) {
+            // The controls let go of the font they had before it is deleted.
+            SetControlFont(font.get());
+            m_font = std::move(font);
+        }
+    }
+    ApplyLayout(FitLabels(panel::ScaleLayout(m_madeLayout, m_madeDpi, m_dpi)));
+    for (COpaControl* control : GlassControls())
+        control->SetDpi(m_dpi);
+    m_ToolTip.SetDpi(m_dpi);
+    ::RedrawWindow(m_wnd, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+    m_host.PlacePanel();
+}
+
+// The controls' rectangles in the client area, in the order of the template.
+panel::PanelLayout COperationDlg::MeasureLayout() const {
+    panel::PanelLayout layout;
+    RECT client{};
+    ::GetClientRect(m_wnd, &client);
+    layout.clientWidth = client.right;
+    layout.clientHeight = client.bottom;
+    for (int id : kControlIds) {
+        RECT r{};
+        ::GetWindowRect(::GetDlgItem(m_wnd, id), &r);
+        ::MapWindowPoints(nullptr, m_wnd, reinterpret_cast<POINT*>(&r), 2);
+        layout.controls.push_back({id, platform::ToRect(r)});
+    }
+    return layout;
+}
+
+// The Right Pos box as wide as its box and label need in its present font, as the system draws it and as the
+// glass look draws the label: where the template's width cuts the label off (text does not grow in
+// proportion with the scale), the box and the panel grow.
+panel::PanelLayout COperationDlg::FitLabels(panel::PanelLayout layout) const {
+    HWND box = ::GetDlgItem(m_wnd, IDC_RIGHTPOS);
+    SIZE ideal{};
+    if (!::SendMessageW(box, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)))
+        ideal = SIZE{};
+    SIZE extent{};
+    {
+        platform::WindowDcScope dc(box);
+        platform::SelectScope font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(box, WM_GETFONT, 0, 0)));
+        std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(box)) + 1, L'\0');
+        text.resize(static_cast<size_t>(::GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
+        ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    }
+    const int glassLabel = panel::CheckLabelRect(platform::Rect{}, extent.cx, extent.cy, m_dpi).right;
+    return panel::WidenToFit(layout, IDC_RIGHTPOS, std::max<int>(ideal.cx, glassLabel));
+}
+
+// Moves what differs from the layout into place; the panel's client area takes the layout's size, the
+// window's top-left corner staying where it is.
+void COperationDlg::ApplyLayout(const panel::PanelLayout& layout) {
+    for (const panel::ControlPlace& c : layout.controls) {
+        HWND control = ::GetDlgItem(m_wnd, c.id);
+        RECT now{};
+        ::GetWindowRect(control, &now);
+        ::MapWindowPoints(nullptr, m_wnd, reinterpret_cast<POINT*>(&now), 2);
+        if (!(platform::ToRect(now) == c.rect))
+            ::SetWindowPos(control, nullptr, c.rect.left, c.rect.top, c.rect.Width(), c.rect.Height(),
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RECT window{}, client{};
+    ::GetWindowRect(m_wnd, &window);
+    ::GetClientRect(m_wnd, &client);
+    if (client.right == layout.clientWidth && client.bottom == layout.clientHeight)
+        return;
+    const platform::Rect m =
+        platform::NonClientMargins(static_cast<DWORD>(::GetWindowLongW(m_wnd, GWL_STYLE)),
+                                   static_cast<DWORD>(::GetWindowLongW(m_wnd, GWL_EXSTYLE)), m_dpi);
+    const platform::Rect inside{window.left + m.left, window.top + m.top,
+                                window.left + m.left + layout.clientWidth,
+                                window.top + m.top + layout.clientHeight};
+    platform::MoveWindowAroundClient(
+        m_wnd, platform::Rect{window.left, window.top, inside.right + m.right, inside.bottom + m.bottom},
+        inside);
+}
+
+void COperationDlg::SetControlFont(HFONT font) {
+    for (int id : kControlIds)
+        ::SendMessageW(::GetDlgItem(m_wnd, id), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
 bool COperationDlg::ReportClipboard(platform::ClipboardResult result) {

@@ -6,12 +6,16 @@
 #include "panel/opa_controls.h"
 #include "panel/operation_tooltip.h"
 #include "panel/panel_host.h"
+#include "panel/panel_layout.h"
 #include "platform/buffered_paint.h"
 #include "platform/clipboard.h"
 #include "platform/dialog.h"
+#include "platform/dpi_scale.h"
 #include "platform/unique_handle.h"
 
 #include <uxtheme.h>
+
+#include <array>
 
 class COperationDlg : public platform::CDialogEx {
 public:
@@ -59,6 +63,7 @@ private:
     LRESULT OnDestroyClipboard();
     void OnCountdownTick();
     void OnDestroy();
+    void OnDpiChanged(int dpi);
 
     void SetUpToolTip();
     void ApplyGlassMode();
@@ -70,6 +75,11 @@ private:
     bool ReportClipboard(platform::ClipboardResult result);
     void StopCountdown();
     void ShowCountdown();
+    panel::PanelLayout MeasureLayout() const;
+    panel::PanelLayout FitLabels(panel::PanelLayout layout) const;
+    void ApplyLayout(const panel::PanelLayout& layout);
+    void SetControlFont(HFONT font);
+    std::array<COpaControl*, 5> GlassControls() noexcept;
 
     panel::PanelHost& m_host;
     // The held picture; held exactly while this holds one. The clipboard may share it after Copy.
@@ -93,4 +103,10 @@ private:
     COpaCheck m_chkRightPos;    // 1006
     COperationToolTipCtr m_ToolTip;
     platform::BufferedPaintSession m_bufferedPaint; // the glass controls paint through buffers
+
+    int m_dpi = platform::kDefaultDpi;     // the display scale the panel is drawn at
+    int m_madeDpi = platform::kDefaultDpi; // the scale the dialog manager made it at, from its template
+    panel::PanelLayout m_madeLayout;       // the controls as the dialog manager placed them
+    HFONT m_madeFont = nullptr;            // the dialog's font, owned by the dialog manager
+    platform::UniqueFont m_font;           // that font at m_dpi, while that is not the scale it was made at
 };

@@ -12,6 +12,6 @@ public:
 
 protected:
     bool OnShow(const NMHDR& header, LRESULT& result) override;
-    SIZE QueryIconSize() override;
+    SIZE QueryIconSize(int dpi) override;
     bool DrawTipIcon(HDC dc, const RECT& rect) override;
 };

@@ -32,6 +32,31 @@ int TipBitmapId(int controlId) noexcept {
     return 0;
 }
 
+// Each icon is drawn at three sizes; a tip takes the smallest one that is at least as large as its icon
+// column, so that it is only ever scaled down (and not at all at 96, 144 and 192 dpi).
+TipIcon TipIconFor(int controlId, int size) noexcept {
+    struct Images {
+        int controlId;
+        int ids[3];
+    };
+    static constexpr int kSizes[3] = {32, 48, 64};
+    static constexpr Images kImages[] = {
+        {IDC_CAPTURE, {IDB_CAPTURE, IDB_CAPTURE_48, IDB_CAPTURE_64}},
+        {IDC_CLEAR, {IDB_CLEAR, IDB_CLEAR_48, IDB_CLEAR_64}},
+        {IDC_COPY, {IDB_COPY, IDB_COPY_48, IDB_COPY_64}},
+        {IDC_SAVE, {IDB_SAVE, IDB_SAVE_48, IDB_SAVE_64}},
+    };
+    for (const Images& images : kImages) {
+        if (images.controlId != controlId)
+            continue;
+        int i = 0;
+        while (i < 2 && kSizes[i] < size)
+            ++i;
+        return {images.ids[i], kSizes[i]};
+    }
+    return {};
+}
+
 platform::ToolTipParams PanelLook() noexcept {
     platform::ToolTipParams look;
     look.visualManager = true;

@@ -23,6 +23,17 @@ const wchar_t* TipDescription(int controlId) noexcept;
 // The bitmap resource drawn in a control's icon column; 0 when the column stays empty.
 int TipBitmapId(int controlId) noexcept;
 
+// The icon column's size at 96 dpi, for every tool.
+inline constexpr int kTipIconSize = 32;
+
+// The image a control's icon column of size x size pixels is drawn from: the bitmap resource and its size
+// (it is scaled to the column when that differs); {0, 0} when the column stays empty.
+struct TipIcon {
+    int bitmapId = 0;
+    int size = 0;
+};
+TipIcon TipIconFor(int controlId, int size) noexcept;
+
 // The panel's record: the default one, with the look taken from the display.
 platform::ToolTipParams PanelLook() noexcept;
 // The styled look the panel's tips take where the display can carry it: rounded, no separator, white to

@@ -79,6 +79,19 @@ Status WINAPI GdipSaveImageToStream(Image* image, IStream* stream, const CLSID* 
 Status WINAPI GdipDisposeImage(Image* image);
 } // namespace gdiplus
 
+// The display-scale entry points of Windows 8.1 and 10, declared here because the headers for Windows 7 leave
+// them out. Enumerations are passed as the ints they are.
+namespace display {
+UINT WINAPI GetDpiForWindow(HWND window);
+BOOL WINAPI AdjustWindowRectExForDpi(RECT* rect, DWORD style, BOOL menu, DWORD exStyle, UINT dpi);
+int WINAPI GetSystemMetricsForDpi(int index, UINT dpi);
+BOOL WINAPI SystemParametersInfoForDpi(UINT action, UINT param, void* data, UINT winIni, UINT dpi);
+BOOL WINAPI SetDialogDpiChangeBehavior(HWND dialog, int mask, int values);
+HRESULT WINAPI GetDpiForMonitor(HMONITOR monitor, int type, UINT* dpiX, UINT* dpiY);
+constexpr int kDialogDpiChangeDisableAll = 0x0001; // DDC_DISABLE_ALL
+constexpr int kEffectiveDpi = 0;                    // MDT_EFFECTIVE_DPI
+} // namespace display
+
 // The lists: X(export) for every entry point the program uses, library by library.
 // clang-format off
 #define VANTREL_DWMAPI_EXPORTS(X) \
@@ -98,11 +111,17 @@ Status WINAPI GdipDisposeImage(Image* image);
     X(GetSaveFileNameW)
 #define VANTREL_SHLWAPI_EXPORTS(X) \
     X(SHCreateStreamOnFileEx)
+#define VANTREL_USER32_EXPORTS(X) \
+    X(GetDpiForWindow) X(AdjustWindowRectExForDpi) X(GetSystemMetricsForDpi) X(SystemParametersInfoForDpi) \
+    X(SetDialogDpiChangeBehavior)
+#define VANTREL_SHCORE_EXPORTS(X) \
+    X(GetDpiForMonitor)
 // clang-format on
 
 // One record per library: a pointer named after each export on its list, and whether all were found.
 #define VANTREL_SYSTEM_POINTER(name) decltype(&::name) name = nullptr;
 #define VANTREL_GDIPLUS_POINTER(name) decltype(&gdiplus::name) name = nullptr;
+#define VANTREL_DISPLAY_POINTER(name) decltype(&display::name) name = nullptr;
 #define VANTREL_AND_BOUND(name) &&name
 #define VANTREL_LIBRARY_RECORD(Dll, POINTER, EXPORTS)                                                        \
     struct Dll {                                                                                             \
@@ -116,10 +135,13 @@ VANTREL_LIBRARY_RECORD(VersionDll, VANTREL_SYSTEM_POINTER, VANTREL_VERSION_EXPOR
 VANTREL_LIBRARY_RECORD(Ole32Dll, VANTREL_SYSTEM_POINTER, VANTREL_OLE32_EXPORTS)
 VANTREL_LIBRARY_RECORD(Comdlg32Dll, VANTREL_SYSTEM_POINTER, VANTREL_COMDLG32_EXPORTS)
 VANTREL_LIBRARY_RECORD(ShlwapiDll, VANTREL_SYSTEM_POINTER, VANTREL_SHLWAPI_EXPORTS)
+VANTREL_LIBRARY_RECORD(User32Dll, VANTREL_DISPLAY_POINTER, VANTREL_USER32_EXPORTS)
+VANTREL_LIBRARY_RECORD(ShcoreDll, VANTREL_DISPLAY_POINTER, VANTREL_SHCORE_EXPORTS)
 
 #undef VANTREL_LIBRARY_RECORD
 #undef VANTREL_SYSTEM_POINTER
 #undef VANTREL_GDIPLUS_POINTER
+#undef VANTREL_DISPLAY_POINTER
 #undef VANTREL_AND_BOUND
 
 // Each library, bound on the first call; the same record for the life of the process.
@@ -129,5 +151,8 @@ const VersionDll& BoundVersion() noexcept;
 const Ole32Dll& BoundOle32() noexcept;
 const Comdlg32Dll& BoundComdlg32() noexcept;
 const ShlwapiDll& BoundShlwapi() noexcept;
+// user32 is loaded in every process; only its exports newer than Windows 7 are on its list.
+const User32Dll& BoundUser32() noexcept;
+const ShcoreDll& BoundShcore() noexcept;
 
 } // namespace platform

@@ -1,7 +1,8 @@
 #include "platform/tool_tip.h"
 
-#include "platform/unique_handle.h"
+#include "platform/dpi.h"
 #include "platform/rect_win.h"
+#include "platform/unique_handle.h"
 
 #include <cstddef>
 
@@ -69,6 +70,7 @@ bool CToolTipCtrlEx::Create(HWND owner, DWORD style) {
         ::DestroyWindow(wnd);
         return false;
     }
+    m_dpi = WindowDpi(owner);
     LoadFonts();
     if (!IsBalloon()) {
         // The control gives itself a border when it is created; the tip draws its own instead.
@@ -126,12 +128,20 @@ void CToolTipCtrlEx::SetTipDescription(const std::wstring& description) {
     m_description = ExpandTabs(description);
 }
 
+// The fonts are made again at the next show.
+void CToolTipCtrlEx::SetDpi(int dpi) {
+    if (dpi > 0)
+        m_dpi = dpi;
+}
+
 // Takes the look, measures label and description, and sizes, shapes and places the tip by the pointer
 // inside the work area of the pointer's monitor. The answer TRUE tells the control to keep that size and
 // place rather than its own.
 bool CToolTipCtrlEx::OnShow(const NMHDR& header, LRESULT& result) {
     if (!m_wnd || IsBalloon())
         return false;
+    if (m_fontDpi != m_dpi)
+        LoadFonts();
     m_look = LookAtShow(m_params, m_styledLook, DisplayBitsPerPixel(), HighContrastOn());
     m_label = LabelOf(reinterpret_cast<HWND>(header.idFrom));
     const bool described = m_look.drawDescription && !m_description.empty();
@@ -139,7 +149,7 @@ bool CToolTipCtrlEx::OnShow(const NMHDR& header, LRESULT& result) {
 
     Size icon;
     if (m_look.drawIcon) {
-        const SIZE queried = QueryIconSize();
+        const SIZE queried = QueryIconSize(m_dpi);
         icon = {queried.cx, queried.cy};
     }
     Size label, description;
@@ -153,7 +163,7 @@ bool CToolTipCtrlEx::OnShow(const NMHDR& header, LRESULT& result) {
         if (described)
             description = MeasureDescription(dc.get());
     }
-    m_layout = LayoutTip(m_look, icon, label, description);
+    m_layout = LayoutTip(m_look, icon, label, description, m_dpi);
 
     POINT cursor{};
     ::GetCursorPos(&cursor);
@@ -162,7 +172,7 @@ bool CToolTipCtrlEx::OnShow(const NMHDR& header, LRESULT& result) {
     ::GetMonitorInfoW(::MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT& work = monitor.rcWork;
     // The arrow's hot spot is its tip: the tip goes below the arrow, about two thirds down its cell.
-    const int below = ::GetSystemMetrics(SM_CYCURSOR) * 2 / 3;
+    const int below = SystemMetricAt(SM_CYCURSOR, m_dpi) * 2 / 3;
     const Rect placed = PlaceTip(cursor.x, cursor.y, m_layout.size,
                                  Rect{work.left, work.top, work.right, work.bottom}, below);
     ::SetWindowPos(m_wnd, nullptr, placed.left, placed.top, placed.Width(), placed.Height(),
@@ -183,6 +193,7 @@ LRESULT CToolTipCtrlEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT: OnPaint(); return 0;
     case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wp)); return 0;
     case WM_SHOWWINDOW: OnShowWindow(wp != FALSE); break;
+    case WM_DPICHANGED: SetDpi(HIWORD(wp)); return 0; // each tip is measured and placed when it shows
     }
     return Default(msg, wp, lp);
 }
@@ -191,17 +202,12 @@ bool CToolTipCtrlEx::IsBalloon() const {
     return m_wnd && (::GetWindowLongW(m_wnd, GWL_STYLE) & TTS_BALLOON);
 }
 
-// The status bar's font reads well at small sizes; the bold twin sets a label apart from its description.
-// The twin is drawn without smoothing: at this size smoothing thins a synthesised bold (a Japanese face
-// seldom has a real one) back to the look of the regular weight.
+// The status bar's font at the tips' scale reads well at small sizes; the bold twin sets a label apart from
+// its description. The twin is drawn without smoothing: at this size smoothing thins a synthesised bold (a
+// Japanese face seldom has a real one) back to the look of the regular weight.
 void CToolTipCtrlEx::LoadFonts() {
-    LOGFONTW font{};
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-        font = metrics.lfStatusFont;
-    else
-        ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
+    LOGFONTW font = NonClientMetricsAt(m_dpi).lfStatusFont;
+    m_fontDpi = m_dpi;
     m_font.reset(::CreateFontIndirectW(&font));
     font.lfWeight = FW_BOLD;
     font.lfQuality = NONANTIALIASED_QUALITY;
@@ -238,7 +244,7 @@ Size CToolTipCtrlEx::MeasureDescription(HDC dc) {
     std::vector<int> advances(ends.size());
     for (std::size_t i = 0; i < ends.size(); ++i)
         advances[i] = ends[i] - (i ? ends[i - 1] : 0);
-    m_lines = WrapText(text, advances, m_look.maxDescWidth);
+    m_lines = WrapText(text, advances, Scale(m_look.maxDescWidth, m_dpi));
     return WrappedSize(m_lines, m_lineHeight);
 }
 
@@ -250,7 +256,7 @@ void CToolTipCtrlEx::ApplyShape() {
         return;
     }
     UniqueRegion shape(::CreateRectRgn(0, 0, 0, 0));
-    for (const Rect& row : TipShape(m_layout.size, true)) {
+    for (const Rect& row : TipShape(m_layout.size, true, m_dpi)) {
         UniqueRegion part(::CreateRectRgn(row.left, row.top, row.right, row.bottom));
         if (shape && part)
             ::CombineRgn(shape.get(), shape.get(), part.get(), RGN_OR);
@@ -292,7 +298,7 @@ void CToolTipCtrlEx::DrawTip(HDC dc, Size size) {
     const TipColours colours =
         ResolveColours(m_look, ::GetSysColor(COLOR_INFOBK), ::GetSysColor(COLOR_INFOTEXT));
     FillBackground(dc, size, colours);
-    for (const Rect& piece : TipBorder(size, m_look.roundedCorners))
+    for (const Rect& piece : TipBorder(size, m_look.roundedCorners, m_dpi))
         FillSolid(dc, ToRECT(piece), colours.border);
     if (m_look.drawIcon && m_layout.icon.Width() > 0)
         DrawTipIcon(dc, ToRECT(m_layout.icon));

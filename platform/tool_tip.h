@@ -35,12 +35,16 @@ public:
     bool ReflectNotify(const NMHDR& header, LRESULT& result);
     // The description shown under the label of the next tip; tabs become four spaces.
     void SetTipDescription(const std::wstring& description);
+    // The display scale the tips are drawn at: their fonts, margins, icon, corners and wrapping width. The
+    // owner's scale when the tooltip is made; the owner gives the new one when its scale changes.
+    void SetDpi(int dpi);
 
 protected:
     // Called when a tip is about to show: takes the look, measures, sizes and places the tip.
     virtual bool OnShow(const NMHDR& header, LRESULT& result);
-    virtual SIZE QueryIconSize() { return SIZE{0, 0}; }
-    // Draws the icon of the tip being shown into rect; false when there is none.
+    // The icon column's size at the display scale dpi.
+    virtual SIZE QueryIconSize(int /*dpi*/) { return SIZE{0, 0}; }
+    // Draws the icon of the tip being shown to fill rect; false when there is none.
     virtual bool DrawTipIcon(HDC, const RECT&) { return false; }
 
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -67,8 +71,10 @@ private:
     ToolTipParams m_params;
     ToolTipParams m_styledLook;
     std::wstring m_description;
-    UniqueFont m_font;     // the system's status font
-    UniqueFont m_boldFont; // its bold twin, for a label over a description
+    int m_dpi = kDefaultDpi; // the scale tips are drawn at
+    int m_fontDpi = 0;       // the scale the fonts were made for
+    UniqueFont m_font;       // the system's status font
+    UniqueFont m_boldFont;   // its bold twin, for a label over a description
 
     // The tip being shown, as measured when it was shown.
     ToolTipParams m_look;

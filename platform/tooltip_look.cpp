@@ -159,14 +159,15 @@ Size WrappedSize(const std::vector<TextLine>& lines, int lineHeight) noexcept {
     return size;
 }
 
-TipMargins MarginsOf(const ToolTipParams& look) noexcept {
-    return look.roundedCorners ? TipMargins{6, 4} : TipMargins{4, 2};
+TipMargins MarginsOf(const ToolTipParams& look, int dpi) noexcept {
+    return look.roundedCorners ? TipMargins{Scale(6, dpi), Scale(4, dpi)}
+                               : TipMargins{Scale(4, dpi), Scale(2, dpi)};
 }
 
 // The text column starts one margin right of the icon column, which is reserved whether or not an icon
 // is drawn into it; the label and description are centred down beside an icon taller than both.
-TipLayout LayoutTip(const ToolTipParams& look, Size icon, Size label, Size description) noexcept {
-    const TipMargins m = MarginsOf(look);
+TipLayout LayoutTip(const ToolTipParams& look, Size icon, Size label, Size description, int dpi) noexcept {
+    const TipMargins m = MarginsOf(look, dpi);
     const bool hasDescription = description.cx > 0 && description.cy > 0;
     const bool hasSeparator = hasDescription && look.drawSeparator;
     const int left = kBorder + m.across;
@@ -193,20 +194,86 @@ TipLayout LayoutTip(const ToolTipParams& look, Size icon, Size label, Size descr
     return layout;
 }
 
-std::vector<Rect> TipShape(Size size, bool rounded) {
-    const int w = size.cx, h = size.cy;
-    if (!rounded || w < 5 || h < 5)
-        return {{0, 0, w, h}};
-    return {
-        {2, 0, w - 2, 1}, {1, 1, w - 1, 2}, {0, 2, w, h - 2}, {1, h - 2, w - 1, h - 1}, {2, h - 1, w - 2, h}};
+namespace {
+
+// How many pixels row y (counted from the nearer of the top and bottom edges) of a rounded tip loses at
+// each end: the rows of a quarter circle of the corner's radius, cut where the circle leaves a pixel's
+// column. Radius 2 (96 dpi) gives 2 and 1.
+std::vector<int> CornerInsets(int radius) {
+    std::vector<int> insets;
+    for (int y = 0; y < radius; ++y) {
+        const int dy = radius - y;
+        int across = 0;
+        while ((across + 1) * (across + 1) <= radius * radius - dy * dy)
+            ++across;
+        insets.push_back(radius - across);
+    }
+    return insets;
 }
 
-std::vector<Rect> TipBorder(Size size, bool rounded) {
+// The corner's radius at dpi; 0 where the tip is square or too small to be rounded.
+int CornerRadius(Size size, bool rounded, int dpi) noexcept {
+    const int radius = rounded ? std::max(1, Scale(2, dpi)) : 0;
+    return size.cx > 2 * radius && size.cy > 2 * radius ? radius : 0;
+}
+
+// What row y of the shape spans: [inset, width - inset).
+int InsetOfRow(const std::vector<int>& insets, int y, int height) noexcept {
+    const int fromEdge = std::min(y, height - 1 - y);
+    return fromEdge < static_cast<int>(insets.size()) ? insets[static_cast<size_t>(fromEdge)] : 0;
+}
+
+} // namespace
+
+std::vector<Rect> TipShape(Size size, bool rounded, int dpi) {
     const int w = size.cx, h = size.cy;
-    if (!rounded || w < 5 || h < 5)
-        return {{0, 0, w, 1}, {0, h - 1, w, h}, {0, 1, 1, h - 1}, {w - 1, 1, w, h - 1}};
-    return {{2, 0, w - 2, 1}, {2, h - 1, w - 2, h}, {0, 2, 1, h - 2},     {w - 1, 2, w, h - 2},
-            {1, 1, 2, 2},     {w - 2, 1, w - 1, 2}, {1, h - 2, 2, h - 1}, {w - 2, h - 2, w - 1, h - 1}};
+    const int radius = CornerRadius(size, rounded, dpi);
+    if (radius == 0)
+        return {{0, 0, w, h}};
+    const std::vector<int> insets = CornerInsets(radius);
+    std::vector<Rect> rows;
+    for (int y = 0; y < radius; ++y)
+        rows.push_back({insets[static_cast<size_t>(y)], y, w - insets[static_cast<size_t>(y)], y + 1});
+    rows.push_back({0, radius, w, h - radius});
+    for (int y = h - radius; y < h; ++y) {
+        const int inset = insets[static_cast<size_t>(h - 1 - y)];
+        rows.push_back({inset, y, w - inset, y + 1});
+    }
+    return rows;
+}
+
+// The pixels of the shape with a neighbour above, below, left or right outside it: the first and last rows
+// whole, and at each end of every other row the pixels that the rows above and below do not reach. Runs of
+// rows alike are joined into one rectangle.
+std::vector<Rect> TipBorder(Size size, bool rounded, int dpi) {
+    const int w = size.cx, h = size.cy;
+    const std::vector<int> insets = CornerInsets(CornerRadius(size, rounded, dpi));
+    std::vector<Rect> border;
+    auto add = [&border](Rect piece) {
+        for (Rect& r : border)
+            if (r.left == piece.left && r.right == piece.right && r.bottom == piece.top) {
+                r.bottom = piece.bottom;
+                return;
+            }
+        border.push_back(piece);
+    };
+    for (int y = 0; y < h; ++y) {
+        const int a = InsetOfRow(insets, y, h), b = w - a;
+        if (y == 0 || y == h - 1) {
+            add({a, y, b, y + 1});
+            continue;
+        }
+        const int up = InsetOfRow(insets, y - 1, h), down = InsetOfRow(insets, y + 1, h);
+        const int leftEnd = std::max({a + 1, up, down});
+        const int rightStart = std::min({b - 1, w - up, w - down});
+        if (leftEnd >= rightStart) {
+            add({a, y, b, y + 1});
+            continue;
+        }
+        add({a, y, leftEnd, y + 1});
+        add({rightStart, y, b, y + 1});
+    }
+    return border;
 }
 
 Rect PlaceTip(int cursorX, int cursorY, Size tip, const Rect& workArea, int cursorHeight) noexcept {

@@ -2,6 +2,7 @@
 // The look of a drawn tooltip as a record of numbers, the choice between the plain and the styled look,
 // and the arithmetic of a tip: its text wrapped, its parts laid out, its shape and its place on screen.
 
+#include "platform/dpi_scale.h"
 #include "platform/rect.h"
 
 #include <cstddef>
@@ -26,7 +27,7 @@ struct ToolTipParams {
     bool boldLabel = true;       // the label in bold when a description is shown
     bool drawSeparator = true;   // a line between label and description
     bool visualManager = false;  // the look is taken from the display at every show (LookAtShow)
-    int maxDescWidth = 200;      // width to which the description is wrapped
+    int maxDescWidth = 200;      // width to which the description is wrapped, at 96 dpi
     int gradientAngle = -1;      // -1 means 90 (top to bottom)
     int fillColour = -1;         // background
     int fillGradientColour = -1; // second gradient colour; -1: solid fill
@@ -78,12 +79,12 @@ std::vector<TextLine> WrapText(std::wstring_view text, const std::vector<int>& a
 // The box the lines fill, each lineHeight high.
 Size WrappedSize(const std::vector<TextLine>& lines, int lineHeight) noexcept;
 
-// Inner margins between the border and the content.
+// Inner margins between the border and the content, at the display scale dpi.
 struct TipMargins {
     int across = 0;
     int down = 0;
 };
-TipMargins MarginsOf(const ToolTipParams& look) noexcept;
+TipMargins MarginsOf(const ToolTipParams& look, int dpi = kDefaultDpi) noexcept;
 
 // The parts of a tip in its own coordinates (0, 0 at the window's top-left corner).
 struct TipLayout {
@@ -93,13 +94,15 @@ struct TipLayout {
     Rect separator;   // 1 pixel high; empty when none is drawn
     Rect description; // empty when none is shown
 };
-// icon is (0, 0) for no icon column, description (0, 0) for no description.
-TipLayout LayoutTip(const ToolTipParams& look, Size icon, Size label, Size description) noexcept;
+// icon is (0, 0) for no icon column, description (0, 0) for no description; the margins are those of dpi.
+TipLayout LayoutTip(const ToolTipParams& look, Size icon, Size label, Size description,
+                    int dpi = kDefaultDpi) noexcept;
 
-// The window's shape as rows of rectangles (a rounded tip loses two pixels at each corner of its first and
-// last rows and one of its second and second-last), and the border following its edge, 1 pixel wide.
-std::vector<Rect> TipShape(Size size, bool rounded);
-std::vector<Rect> TipBorder(Size size, bool rounded);
+// The window's shape as rows of rectangles, and the border following its edge, 1 pixel wide. A rounded tip
+// has corners 4 pixels across at 96 dpi, larger in proportion at larger scales: at 96 it loses two pixels at
+// each corner of its first and last rows and one of its second and second-last.
+std::vector<Rect> TipShape(Size size, bool rounded, int dpi = kDefaultDpi);
+std::vector<Rect> TipBorder(Size size, bool rounded, int dpi = kDefaultDpi);
 
 // Where the tip goes: its top-left corner below the pointer's hot spot by cursorHeight, moved left to end
 // at the work area's right edge, above the pointer when it would pass the bottom edge, and never beyond

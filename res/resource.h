@@ -38,6 +38,15 @@
 #define IDB_COPY 131
 #define IDB_CLEAR 132
 #define IDB_SAVE 133
+// The same icons drawn at 48x48 and 64x64, for tips at larger display scales.
+#define IDB_CAPTURE_48 230
+#define IDB_COPY_48 231
+#define IDB_CLEAR_48 232
+#define IDB_SAVE_48 233
+#define IDB_CAPTURE_64 330
+#define IDB_COPY_64 331
+#define IDB_CLEAR_64 332
+#define IDB_SAVE_64 333
 
 // The placement dialog: the client area's screen position and size, typed or chosen from a list.
 #define IDD_PLACEMENT 140

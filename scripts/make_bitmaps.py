@@ -1,14 +1,17 @@
 #!/usr/bin/env python3
 """Draws the panel's toolbar bitmaps and writes them into res/.
 
-Four 32x32 pictures, drawn with the canvas and shape helpers of make_icon.py in the application icon's
-palette (blues, a dark lens, whites):
+Four pictures, drawn with the canvas and shape helpers of make_icon.py in the application icon's palette
+(blues, a dark lens, whites):
 
   capture.bmp  a compact camera; every pixel fully opaque or fully transparent
   copy.bmp     two overlapping pages with folded corners and lines of text
   clear.bmp    a grid with a red cross over it
   save.bmp     a floppy disk
-The last three have soft edges: their outlines hold partly transparent pixels.
+
+each at 32x32 pixels, and again at 48x48 and 64x64 (capture_48.bmp, capture_64.bmp, ...) for tips at larger
+display scales: the same drawing at 1.5 and 2 times its size, not a scaled copy of the small one. The last
+three have soft edges: their outlines hold partly transparent pixels.
 
 Each file is a 32 bpp DIB for AlphaBlend: 14-byte file header, 40-byte BITMAPINFOHEADER (BI_RGB, positive
 height, so the rows run bottom-up), then B, G, R, A bytes with the colour premultiplied by alpha.  The output
@@ -19,7 +22,7 @@ Usage: python3 scripts/make_bitmaps.py [--check] [--preview PNG] [output dir]
   --check        write nothing; parse the files in the output dir, check their headers, their edges (hard for
                  capture.bmp, soft for the others) and that they match what this script draws (exit status 1
                  otherwise)
-  --preview PNG  also write an 8x enlargement of all four, on white and on a dark background
+  --preview PNG  also write an 8x enlargement of the four 32-pixel pictures, on white and on a dark background
 """
 
 import os
@@ -30,7 +33,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from make_icon import (BLUE_BOTTOM, BLUE_DARK, BLUE_LIGHT, BLUE_TOP, OUTLINE, Canvas, Mask,  # noqa: E402
                        ellipse, linear, png, polygon, radial, rect, ring, rounded_rect, vertical)
 
-SIZE = 32
+SIZE = 32  # the drawings' own coordinates run from 0 to SIZE
+SIZES = [(32, ""), (48, "_48"), (64, "_64")]  # each picture's sizes and the endings of their file names
 SQRT2 = 2 ** 0.5
 
 SILVER = ((236, 239, 245), (150, 158, 174))  # top and bottom of a brushed metal part
@@ -80,6 +84,33 @@ def framed(canvas, points, edge, paint, width=1.0):
 
 def gradient(top, bottom):
     return lambda contours: vertical(contours, top, bottom)
+
+
+class ScaledCanvas:
+    """A canvas of `size` pixels that takes the drawings' coordinates (0..SIZE) and paints, scaled to it."""
+
+    def __init__(self, size):
+        self.base = Canvas(size)
+        self.scale = size / SIZE
+
+    def __getattr__(self, name):  # w, h and the channels are the canvas's own
+        return getattr(self.base, name)
+
+    def _contours(self, shape):
+        if isinstance(shape, Mask):
+            return shape
+        return [[(x * self.scale, y * self.scale) for x, y in contour] for contour in shape]
+
+    def mask(self, contours):
+        return self.base.mask(self._contours(contours))
+
+    def fill(self, shape, paint, clip=None, opacity=1.0, under=False):
+        if callable(paint):
+            paint = (lambda p, k: lambda x, y: p(x / k, y / k))(paint, self.scale)
+        self.base.fill(self._contours(shape), paint, clip=clip, opacity=opacity, under=under)
+
+    def outline(self, colour, strength=1.0):
+        self.base.outline(colour, strength)
 
 
 def alpha_mask(canvas):
@@ -237,6 +268,11 @@ def premultiplied(canvas):
     return rows
 
 
+def file_name(name, suffix):
+    stem, ext = os.path.splitext(name)
+    return stem + suffix + ext
+
+
 def dib_file(rows):
     """A .bmp file: 32 bpp BI_RGB, bottom-up, plain BITMAPINFOHEADER."""
     h, w = len(rows), len(rows[0])
@@ -246,16 +282,17 @@ def dib_file(rows):
     return head + info + pixels
 
 
-def read_dib(data):
-    """Parses what dib_file writes (and nothing else): rows of premultiplied (r, g, b, a), top row first."""
+def read_dib(data, size=SIZE):
+    """Parses what dib_file writes (and nothing else) for a size x size picture: rows of premultiplied
+    (r, g, b, a), top row first."""
     magic, file_size, _, _, offset = struct.unpack_from(FILE_HEADER, data, 0)
-    size, w, h, planes, bpp, compression, image_size = struct.unpack_from(INFO_HEADER, data, 14)[:7]
+    header, w, h, planes, bpp, compression, image_size = struct.unpack_from(INFO_HEADER, data, 14)[:7]
     problems = []
     for what, got, want in (("magic", magic, b"BM"), ("file size", file_size, len(data)),
-                            ("pixel offset", offset, HEADERS), ("header size", size, 40), ("width", w, SIZE),
-                            ("height", h, SIZE), ("planes", planes, 1), ("bits per pixel", bpp, 32),
-                            ("compression", compression, 0), ("image size", image_size, 4 * SIZE * SIZE),
-                            ("length", len(data), HEADERS + 4 * SIZE * SIZE)):
+                            ("pixel offset", offset, HEADERS), ("header size", header, 40), ("width", w, size),
+                            ("height", h, size), ("planes", planes, 1), ("bits per pixel", bpp, 32),
+                            ("compression", compression, 0), ("image size", image_size, 4 * size * size),
+                            ("length", len(data), HEADERS + 4 * size * size)):
         if got != want:
             problems.append(f"{what} is {got!r}, expected {want!r}")
     if problems:
@@ -272,8 +309,8 @@ def read_dib(data):
     return rows
 
 
-def draw(painter):
-    canvas = Canvas(SIZE)
+def draw(painter, size=SIZE):
+    canvas = Canvas(SIZE) if size == SIZE else ScaledCanvas(size)
     painter(canvas)
     return premultiplied(canvas)
 
@@ -313,30 +350,32 @@ def main(argv):
     target = args[0] if args else os.path.join(here, "..", "res")
     pictures = []
     failed = False
-    for name, painter in BITMAPS:
-        path = os.path.normpath(os.path.join(target, name))
-        data = dib_file(draw(painter))
-        if check:
-            try:
-                with open(path, "rb") as f:
-                    stored = f.read()
-                rows = read_dib(stored)
-                soft = sum(1 for row in rows for p in row if p[3] not in (0, 255))
-                if name == "capture.bmp" and soft:
-                    raise ValueError("alpha other than 0 and 255")
-                if name != "capture.bmp" and not soft:
-                    raise ValueError("hard edges: no pixel is partly transparent")
-                if stored != data:
-                    raise ValueError("differs from what make_bitmaps.py draws; run it again")
-                print(f"ok {path}")
-            except (OSError, ValueError) as e:
-                print(f"FAIL {path}: {e}")
-                failed = True
-        else:
-            with open(path, "wb") as f:
-                f.write(data)
-            print(f"wrote {path} ({len(data)} bytes)")
-        pictures.append(read_dib(data))
+    for size, suffix in SIZES:
+        for name, painter in BITMAPS:
+            path = os.path.normpath(os.path.join(target, file_name(name, suffix)))
+            data = dib_file(draw(painter, size))
+            if check:
+                try:
+                    with open(path, "rb") as f:
+                        stored = f.read()
+                    rows = read_dib(stored, size)
+                    soft = sum(1 for row in rows for p in row if p[3] not in (0, 255))
+                    if name == "capture.bmp" and soft:
+                        raise ValueError("alpha other than 0 and 255")
+                    if name != "capture.bmp" and not soft:
+                        raise ValueError("hard edges: no pixel is partly transparent")
+                    if stored != data:
+                        raise ValueError("differs from what make_bitmaps.py draws; run it again")
+                    print(f"ok {path}")
+                except (OSError, ValueError) as e:
+                    print(f"FAIL {path}: {e}")
+                    failed = True
+            else:
+                with open(path, "wb") as f:
+                    f.write(data)
+                print(f"wrote {path} ({len(data)} bytes)")
+            if size == SIZE:
+                pictures.append(read_dib(data))
     if preview_path:
         with open(preview_path, "wb") as f:
             f.write(preview(pictures))

@@ -289,4 +289,12 @@ void waitCaptured(const App& app) {
           "the frame did not come back in the picture look");
 }
 
+void expectDockedRight(const App& app, const std::string& when) {
+    const RECT f = windowRect(app.frame), p = windowRect(app.panel);
+    sayKey((when + "_frame").c_str(), rectText(f));
+    sayKey((when + "_panel").c_str(), rectText(p));
+    expectEq(when + ": panel's left edge on the frame's right edge", f.right, p.left);
+    expectEq(when + ": panel's top level with the frame's", f.top, p.top);
+}
+
 } // namespace e2e

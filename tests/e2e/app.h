@@ -76,4 +76,8 @@ RECT patternArea(const App& app);
 // Waits until a capture has finished and both windows are back in the picture look.
 void waitCaptured(const App& app);
 
+// The panel's window stands on the frame's right edge, its top level with the frame's (Wine has no invisible
+// borders: the window rectangles are what is seen).
+void expectDockedRight(const App& app, const std::string& when);
+
 } // namespace e2e

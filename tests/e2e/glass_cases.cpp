@@ -5,6 +5,7 @@
 // not grow however often the panel is painted, switched and shows its tips.
 #include "tests/e2e/app.h"
 #include "tests/e2e/case_registry.h"
+#include "tests/e2e/display_scale.h"
 #include "tests/e2e/files.h"
 #include "tests/e2e/input.h"
 #include "tests/e2e/processes.h"
@@ -18,6 +19,7 @@
 #include "tests/support/text.h"
 
 #include "tests/e2e/dwm_standin/standin_protocol.h"
+#include "platform/dpi_scale.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
@@ -38,7 +40,8 @@ const int kControls[] = {IDC_CLEAR, IDC_CAPTURE, IDC_COPY, IDC_SAVE, IDC_RIGHTPO
 const int kPushButtons[] = {IDC_CLEAR, IDC_CAPTURE, IDC_COPY, IDC_SAVE};
 constexpr UINT kCompositionChanged = 0x031E;
 constexpr UINT_PTR kOurSubclassId = 0x56414E;
-// A push button's face is opaque inside a band this wide along its edges.
+// A push button's face is opaque inside a band this wide along its edges (at 96 dpi; in proportion at
+// other display scales).
 constexpr int kFaceBand = 3;
 
 const char kIsEnabled[] = "DwmIsCompositionEnabled";
@@ -362,9 +365,9 @@ PanelView expectBackground(const App& app, uint32_t colour, const std::string& w
 
 // A push button looks drawn: its face (inside the band) is mostly one colour well above black, and its
 // caption shows as pixels much darker than that face.
-void expectButtonDrawn(const PanelView& v, int id, const std::string& when) {
+void expectButtonDrawn(const PanelView& v, int id, const std::string& when, int dpi) {
     RECT face = v.control(id);
-    InflateRect(&face, -kFaceBand, -kFaceBand);
+    InflateRect(&face, -platform::Scale(kFaceBand, dpi), -platform::Scale(kFaceBand, dpi));
     std::vector<uint32_t> colours;
     for (int y = face.top; y < face.bottom; ++y)
         for (int x = face.left; x < face.right; ++x)
@@ -394,10 +397,10 @@ void expectButtonDrawn(const PanelView& v, int id, const std::string& when) {
 }
 
 // The check box's label over the black background: light halo pixels, and dark text pixels next to them.
-void expectGlowingLabel(const PanelView& v, const std::string& when) {
+void expectGlowingLabel(const PanelView& v, const std::string& when, int dpi) {
     // Only right of the box glyph, whose light square and dark tick would pass for a label too.
     RECT box = v.control(IDC_RIGHTPOS);
-    box.left += GetSystemMetrics(SM_CXMENUCHECK) + 1;
+    box.left += platform::Scale(GetSystemMetrics(SM_CXMENUCHECK) + 1, dpi);
     auto at = [&](int x, int y) { return luminance(v.screen.at(x, y)); };
     long halo = 0, textInHalo = 0;
     for (int y = box.top; y < box.bottom; ++y)
@@ -468,13 +471,14 @@ AlphaPixels panelWithAlpha(const App& app, const GlassCopy& copy) {
 
 // Alpha as the program wrote it: the push buttons' faces opaque inside the band, the background black and
 // fully transparent (where glass shows through).
-void expectAlpha(const App& app, const GlassCopy& copy, const PanelView& v, const std::string& when) {
+void expectAlpha(const App& app, const GlassCopy& copy, const PanelView& v, const std::string& when,
+                 int dpi) {
     AlphaPixels px = panelWithAlpha(app, copy);
     expectEq(when + ": width of the copied pixels", v.screen.width, px.width);
     expectEq(when + ": height of the copied pixels", v.screen.height, px.height);
     for (int id : kPushButtons) {
         RECT face = v.control(id);
-        InflateRect(&face, -kFaceBand, -kFaceBand);
+        InflateRect(&face, -platform::Scale(kFaceBand, dpi), -platform::Scale(kFaceBand, dpi));
         long seeThrough = 0;
         std::string first;
         for (int y = face.top; y < face.bottom; ++y)
@@ -544,15 +548,16 @@ void saveAlphaShot(const App& app, const GlassCopy& copy, const std::string& nam
 
 // ---------------------------------------------------------------- looks
 
-// Glass: the controls are attached once, the background is black and transparent, the buttons are drawn
-// and opaque, the label glows.
-PanelView expectGlass(const App& app, const GlassCopy& copy, const std::string& when) {
+// Glass at the display scale dpi: the controls are attached once, the background is black and
+// transparent, the buttons are drawn and opaque, the label glows.
+PanelView expectGlass(const App& app, const GlassCopy& copy, const std::string& when,
+                      int dpi = platform::kDefaultDpi) {
     expectAttached(app, 1, when);
     const PanelView v = expectBackground(app, 0x000000, when);
     for (int id : kPushButtons)
-        expectButtonDrawn(v, id, when);
-    expectGlowingLabel(v, when);
-    expectAlpha(app, copy, v, when);
+        expectButtonDrawn(v, id, when, dpi);
+    expectGlowingLabel(v, when, dpi);
+    expectAlpha(app, copy, v, when, dpi);
     return v;
 }
 
@@ -730,6 +735,19 @@ void caseOnAtStart() {
     saveAlphaShot(app, copy, "glass_on_alpha");
 }
 
+// Composition on at 192 dpi: the opaque band of the buttons and the label's place and glow are of that
+// scale.
+void caseOnAt192Dpi() {
+    checkSubclassLayout();
+    const DisplayScale scale(192);
+    GlassCopy copy;
+    copy.setComposition(true);
+    App app(copy.launch());
+    expectGlass(app, copy, "composition on at 192 dpi", 192);
+    savePanelShot(app, "glass_on_192");
+    saveAlphaShot(app, copy, "glass_on_192_alpha");
+}
+
 // The panel follows composition switched while the program runs: off to on, on again, on to off.
 void caseSwitching() {
     checkSubclassLayout();
@@ -872,6 +890,7 @@ const RegisterCase kGlassCases[] = {
     {"glass_off_at_start", caseOffAtStart},       {"glass_on_at_start", caseOnAtStart},
     {"glass_switching", caseSwitching},           {"glass_old_system", caseOldSystem},
     {"glass_without_dwmapi", caseWithoutLibrary}, {"glass_gdi_steady", caseGdiSteady},
+    {"glass_on_at_192_dpi", caseOnAt192Dpi},
 };
 
 } // namespace

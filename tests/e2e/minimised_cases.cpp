@@ -10,14 +10,6 @@ using namespace e2e;
 
 namespace {
 
-void expectDockedRight(const App& app, const std::string& when) {
-    const RECT f = windowRect(app.frame), p = windowRect(app.panel);
-    sayKey((when + "_frame").c_str(), rectText(f));
-    sayKey((when + "_panel").c_str(), rectText(p));
-    expectEq(when + ": panel left edge on the frame's right edge", f.right, p.left);
-    expectEq(when + ": panel top level with the frame's", f.top, p.top);
-}
-
 void caseMinimisedFrame() {
     App app;
     app.moveFrame(300, 200, 500, 350);

@@ -5,6 +5,7 @@
 #include "tests/e2e/app.h"
 #include "tests/e2e/case_registry.h"
 #include "tests/e2e/console.h"
+#include "tests/e2e/display_scale.h"
 #include "tests/e2e/files.h"
 #include "tests/e2e/report.h"
 #include "tests/e2e/screen.h"
@@ -73,6 +74,8 @@ int runCase(const Case& c) {
     Stopwatch watch;
     std::string reason, skipped;
     try {
+        // A case killed at its time-out cannot set the display scale back itself.
+        resetDisplayScale();
         check(fileExists(vantrelPath()), "vantrel.exe not found beside the driver");
         c.run();
     } catch (const CaseFailure& e) {
@@ -145,7 +148,7 @@ int usage() {
 
 int wmain(int argc, wchar_t** argv) {
     initOutput();
-    SetProcessDPIAware();
+    becomeDpiAware();
     if (argc < 2)
         return usage();
     std::wstring mode = argv[1];

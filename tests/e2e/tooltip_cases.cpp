@@ -4,14 +4,17 @@
 // the pointer.
 #include "tests/e2e/app.h"
 #include "tests/e2e/case_registry.h"
+#include "tests/e2e/display_scale.h"
 #include "tests/e2e/files.h"
 #include "tests/e2e/input.h"
 #include "tests/e2e/report.h"
 #include "tests/e2e/screen.h"
+#include "tests/e2e/tips.h"
 #include "tests/e2e/wait.h"
 #include "tests/e2e/window_lookup.h"
 #include "tests/support/dib.h"
 
+#include "platform/dpi_scale.h"
 #include "platform/tooltip_look.h"
 #include "res/resource.h"
 
@@ -30,6 +33,7 @@ constexpr uint32_t kFillTop = 0xFFFFFF;
 constexpr uint32_t kFillBottom = 0xCED4E1; // RGB(206, 212, 225)
 constexpr uint32_t kText = 0x4C4C4C;       // RGB(76, 76, 76)
 constexpr uint32_t kBorder = 0x767676;     // RGB(118, 118, 118)
+// At 96 dpi; in proportion at other scales.
 constexpr int kIconSize = 32;
 constexpr int kDescriptionWidth = 200;
 
@@ -38,15 +42,19 @@ struct Tool {
     const char* name;
     const wchar_t* label;
     const wchar_t* description;
-    int bitmap; // 0: the icon column stays empty
+    int bitmap;             // 0: the icon column stays empty
+    int bitmap48, bitmap64; // the icon drawn at 48 and 64 pixels (144 and 192 dpi)
 };
 const Tool kTools[] = {
-    {IDC_CLEAR, "Clear", L"イメージクリア", L"画像をクリアして透明に戻します", IDB_CLEAR},
-    {IDC_CAPTURE, "Capture", L"イメージキャプチャ", L"メインパネルの枠内をキャプチャします", IDB_CAPTURE},
+    {IDC_CLEAR, "Clear", L"イメージクリア", L"画像をクリアして透明に戻します", IDB_CLEAR, IDB_CLEAR_48,
+     IDB_CLEAR_64},
+    {IDC_CAPTURE, "Capture", L"イメージキャプチャ", L"メインパネルの枠内をキャプチャします", IDB_CAPTURE,
+     IDB_CAPTURE_48, IDB_CAPTURE_64},
     {IDC_COPY, "Copy", L"クリップボードにコピー", L"キャプチャ中のイメージをクリップボードにコピーします",
-     IDB_COPY},
-    {IDC_SAVE, "Save", L"保存", L"キャプチャー中のイメージをファイルに保存します", IDB_SAVE},
-    {IDC_RIGHTPOS, "Right Pos", L"操作パネル表示位置", L"Operationパネルの左右位置を指定します", 0},
+     IDB_COPY, IDB_COPY_48, IDB_COPY_64},
+    {IDC_SAVE, "Save", L"保存", L"キャプチャー中のイメージをファイルに保存します", IDB_SAVE, IDB_SAVE_48,
+     IDB_SAVE_64},
+    {IDC_RIGHTPOS, "Right Pos", L"操作パネル表示位置", L"Operationパネルの左右位置を指定します", 0, 0, 0},
 };
 
 int channelDiff(uint32_t a, uint32_t b) {
@@ -63,7 +71,7 @@ struct Icon {
     std::vector<uint32_t> argb;
 };
 
-Icon loadIcon(int id) {
+Icon loadIcon(int id, int size = kIconSize) {
     HMODULE exe = LoadLibraryExW(vantrelPath().c_str(), nullptr,
                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     check(exe != nullptr, "cannot open vantrel.exe for its resources");
@@ -83,8 +91,9 @@ Icon loadIcon(int id) {
         }
     }
     FreeLibrary(exe);
-    check(icon.width == kIconSize && icon.height == kIconSize,
-          "bitmap " + std::to_string(id) + " is not a 32x32 32-bit resource of vantrel.exe");
+    check(icon.width == size && icon.height == size, "bitmap " + std::to_string(id) + " is not a " +
+                                                         std::to_string(size) + "x" + std::to_string(size) +
+                                                         " 32-bit resource of vantrel.exe");
     return icon;
 }
 
@@ -106,16 +115,12 @@ HWND visibleTip(DWORD pid) {
     return tips.empty() ? nullptr : tips[0];
 }
 
-// The fonts the tips draw with, made here from the same system settings: the status font for the
-// description and its bold twin, drawn without smoothing, for the label.
+// The fonts the tips draw with at a display scale, made here from the same system settings: the status
+// font for the description and its bold twin, drawn without smoothing, for the label.
 class TipFonts {
 public:
-    TipFonts() {
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof(metrics);
-        check(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0),
-              "cannot read the status font");
-        LOGFONTW font = metrics.lfStatusFont;
+    explicit TipFonts(int dpi = platform::kDefaultDpi) : wrapWidth_(platform::Scale(kDescriptionWidth, dpi)) {
+        LOGFONTW font = nonClientMetricsAt(dpi).lfStatusFont;
         regular_ = CreateFontIndirectW(&font);
         font.lfWeight = FW_BOLD;
         font.lfQuality = NONANTIALIASED_QUALITY;
@@ -138,6 +143,7 @@ public:
     HFONT regular() const { return regular_; }
     HFONT bold() const { return bold_; }
     int lineHeight() const { return lineHeight_; }
+    int wrapWidth() const { return wrapWidth_; }
 
     // The description's lines, broken by the program's own rule at the tips' wrapping width with the
     // advance widths of the status font.
@@ -151,7 +157,7 @@ public:
         for (size_t i = 0; i < ends.size(); ++i)
             advances[i] = ends[i] - (i ? ends[i - 1] : 0);
         std::vector<std::wstring> lines;
-        for (const platform::TextLine& line : platform::WrapText(text, advances, kDescriptionWidth))
+        for (const platform::TextLine& line : platform::WrapText(text, advances, wrapWidth_))
             lines.push_back(text.substr(line.start, line.length));
         return lines;
     }
@@ -196,6 +202,7 @@ private:
     HFONT regular_ = nullptr, bold_ = nullptr;
     HDC dc_ = nullptr;
     int lineHeight_ = 0;
+    int wrapWidth_;
 };
 
 // Rests the pointer on a control of the active panel and waits for its tip, settled at its place.
@@ -229,8 +236,9 @@ HWND showTipOf(const App& app, HWND control, POINT& pointer, const std::string& 
 // Where the icon sits in a tip: the offset inside the top-left of the tip at which every pixel of the
 // icon, blended over the background of its row, matches the screen; {-1, -1} when none does.
 POINT findIcon(const Pixels& tip, const Icon& icon) {
-    for (int dy = 1; dy + icon.height < tip.height && dy < 20; ++dy)
-        for (int dx = 1; dx + icon.width + 1 < tip.width && dx < 20; ++dx) {
+    const int within = 20 * icon.width / kIconSize; // the margins grow with the icon
+    for (int dy = 1; dy + icon.height < tip.height && dy < within; ++dy)
+        for (int dx = 1; dx + icon.width + 1 < tip.width && dx < within; ++dx) {
             bool match = true;
             for (int y = 0; y < icon.height && match; ++y) {
                 const uint32_t background = tip.at(dx + icon.width + 1, dy + y);
@@ -291,7 +299,7 @@ POINT alignedOrigin(const TipFonts& fonts, const std::vector<TipFonts::Piece>& a
         height = std::max<int>(height, piece.at.y + fonts.lineHeight() + kPad);
     }
     const std::vector<uint32_t> white(height, kFillTop);
-    const Pixels alone = fonts.draw(kDescriptionWidth * 2, white, padded);
+    const Pixels alone = fonts.draw(fonts.wrapWidth() * 2, white, padded);
     const POINT own = inkCorner(alone, white, RECT{0, 0, alone.width, alone.height});
     const POINT seen = inkCorner(screen, rows, area);
     if (own.x < 0 || seen.x < 0)
@@ -378,7 +386,7 @@ size_t expectTipText(const std::string& name, const Tool& tool, const TipFonts& 
     }
     // Drawn with room to the right and below, so that text the tip cuts off counts as missing.
     rows.resize(h + static_cast<int>(lines.size()) * fonts.lineHeight(), rows[h - 3]);
-    const Pixels expected = fonts.draw(w + kDescriptionWidth, rows, pieces);
+    const Pixels expected = fonts.draw(w + fonts.wrapWidth(), rows, pieces);
     const RECT labelRows{column.left, column.top, expected.width, descriptionAt.y};
     const RECT descriptionRows{column.left, descriptionAt.y, expected.width, expected.height};
     expectSameInk(name + ": the label does not read " + quoted(label) + " in bold", tip, column, expected,
@@ -522,3 +530,43 @@ const RegisterCase kTooltipCases[] = {
 };
 
 } // namespace
+
+namespace e2e {
+
+// The tip of a control with an icon at 96, 144 or 192 dpi: the icon drawn as its image for that scale, in
+// a column of that size, inside margins of that scale; the label and the description in the status fonts
+// of that scale, the description wrapped at the scaled width.
+void expectScaledTip(const App& app, int id, int dpi) {
+    const auto tool =
+        std::find_if(std::begin(kTools), std::end(kTools), [id](const Tool& t) { return t.id == id; });
+    check(tool != std::end(kTools) && tool->bitmap, "no tool with an icon has id " + std::to_string(id));
+    const int size = platform::Scale(kIconSize, dpi);
+    const int bitmap = size == 32   ? tool->bitmap
+                       : size == 48 ? tool->bitmap48
+                       : size == 64 ? tool->bitmap64
+                                    : 0;
+    check(bitmap != 0, "no icon image is drawn at " + std::to_string(size) + " pixels");
+    const std::string name = std::string(tool->name) + " at " + std::to_string(dpi) + " dpi";
+    const TipFonts fonts(dpi);
+
+    POINT pointer{};
+    HWND tipWindow = showTipOf(app, app.button(id), pointer, name);
+    const RECT r = windowRect(tipWindow);
+    const Pixels tip = captureScreen(r);
+    sayKey((std::string(tool->name) + "_tip_" + std::to_string(dpi)).c_str(), rectText(r));
+    check(visibleTip(app.process.pid()) == tipWindow, name + ": the tip hid before it was read");
+
+    const POINT at = findIcon(tip, loadIcon(bitmap, size));
+    check(at.x > 0, name + ": the " + std::to_string(size) + "-pixel icon is not in the tip");
+    // Inside the border, the rounded tip's margins: 6 across and 4 down at 96 dpi.
+    expectEq(name + ": icon's left edge", 1 + platform::Scale(6, dpi), at.x);
+    expectEq(name + ": icon's top edge", 1 + platform::Scale(4, dpi), at.y);
+    const int textLeft = at.x + size + 1;
+    expectTipText(name, *tool, fonts, tip, textLeft);
+    check(tip.width - textLeft <= fonts.wrapWidth() + 2 * at.x,
+          name + ": the tip is " + std::to_string(tip.width) + " wide: the description was not wrapped at " +
+              std::to_string(fonts.wrapWidth()) + " pixels");
+    SetCursorPos(4, 4);
+}
+
+} // namespace e2e

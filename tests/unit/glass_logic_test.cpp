@@ -41,6 +41,21 @@ TEST(GlassMode, GlowSizeIsTheFontHeightInPoints) {
     EXPECT_EQ(panel::PixelsToPointsAt(13, 96), 10); // 9.75 rounds up
 }
 
+// At larger scales the box column, the label's offset, the glow and the opaque band of the push buttons
+// grow in proportion, and stay as they were at 96 dpi.
+TEST(GlassMode, CheckLabelGlowAndBandFollowTheScale) {
+    EXPECT_EQ(panel::CheckLabelRect(Rect{0, 0, 120, 28}, 94, 22, 192), (Rect{32, 5, 126, 27}));
+    EXPECT_EQ(panel::CheckLabelRect(Rect{0, 0, 100, 21}, 70, 17, 144), (Rect{24, 4, 94, 21}));
+    EXPECT_EQ(panel::CheckLabelRect(Rect{0, 0, 60, 16}, 40, 13, 96), (Rect{16, 2, 56, 15}));
+    // The 8-point panel font: 11 pixels at 96 dpi, 16 at 144, 21 at 192.
+    EXPECT_EQ(panel::GlowSizeAt(11, 96), 8);
+    EXPECT_EQ(panel::GlowSizeAt(16, 144), 12);
+    EXPECT_EQ(panel::GlowSizeAt(21, 192), 16);
+    EXPECT_EQ(panel::OpaqueBandAt(96), 3);
+    EXPECT_EQ(panel::OpaqueBandAt(144), 5);
+    EXPECT_EQ(panel::OpaqueBandAt(192), 6);
+}
+
 TEST(GlassMode, MulDivRoundsAsTheSystemDoes) {
     EXPECT_EQ(panel::MulDivRounded(11, 72, 96), 8);
     EXPECT_EQ(panel::MulDivRounded(3, 1, 2), 2); // a half rounds away from zero

@@ -52,6 +52,27 @@ TEST(TipTable, OtherControlsHaveNoDescriptionAndNoIcon) {
     }
 }
 
+// A tip's icon comes from the image drawn at its column's size, or from the next larger one to be scaled
+// down; Right Pos has none at any size.
+TEST(TipTable, IconsComeFromTheImageAtLeastAsLarge) {
+    struct Row {
+        int id, size, bitmap, bitmapSize;
+    };
+    const Row rows[] = {
+        {1002, 32, 130, 32}, {1002, 48, 230, 48},
+        {1002, 64, 330, 64},                      // 96, 144 and 192 dpi: drawn as they are
+        {1004, 40, 231, 48}, {1003, 56, 332, 64}, // 120 and 168 dpi: the next larger image
+        {1005, 24, 133, 32}, {1005, 80, 333, 64}, // smaller than the smallest, larger than the largest
+        {1006, 32, 0, 0},    {1006, 64, 0, 0},
+        {7, 48, 0, 0},
+    };
+    for (const Row& r : rows) {
+        const panel::TipIcon icon = panel::TipIconFor(r.id, r.size);
+        EXPECT_EQ(icon.bitmapId, r.bitmap) << r.id << " at " << r.size;
+        EXPECT_EQ(icon.size, r.bitmapSize) << r.id << " at " << r.size;
+    }
+}
+
 TEST(TipTable, RelaysKeysMovesAndSingleClicksOnly) {
     const std::set<unsigned> relayed = {0x0100, 0x0104, 0x0200, 0x0201, 0x0202,
                                         0x0204, 0x0205, 0x0207, 0x0208};
@@ -301,6 +322,19 @@ TEST(TipLayout, RoundedTipsHaveWiderMargins) {
     EXPECT_EQ(plain.size, (Size{41 + 150 + 5, 3 + 13 + 2 + 1 + 2 + 26 + 3}));
 }
 
+// At 144 dpi the margins are one and a half times as wide (9 and 6 for a rounded tip, 6 and 3 for a
+// square one), around an icon column of 48 pixels.
+TEST(TipLayout, MarginsFollowTheScale) {
+    const Size icon{48, 48}, label{120, 20}, description{225, 40};
+    const auto styled = platform::LayoutTip(panel::StyledLook(), icon, label, description, 144);
+    const auto plain = platform::LayoutTip(ToolTipParams{}, icon, label, description, 144);
+    EXPECT_EQ(styled.icon, (Rect{10, 7, 58, 55}));
+    EXPECT_EQ(plain.icon, (Rect{7, 4, 55, 52}));
+    EXPECT_EQ(styled.label.left, 67);
+    EXPECT_EQ(styled.size, (Size{67 + 225 + 10, 7 + 20 + 6 + 40 + 7}));
+    EXPECT_EQ(plain.size, (Size{61 + 225 + 7, 4 + 20 + 3 + 1 + 3 + 40 + 4}));
+}
+
 TEST(TipLayout, ShortTextIsCentredBesideTheIcon) {
     const auto t = platform::LayoutTip(panel::StyledLook(), {32, 32}, {40, 13}, {0, 0});
     EXPECT_EQ(t.size.cy, 5 + 32 + 5);
@@ -309,34 +343,43 @@ TEST(TipLayout, ShortTextIsCentredBesideTheIcon) {
 
 // ---------------------------------------------------------------- shape and border
 
-// The border covers exactly the pixels of the shape that touch its outside, each once.
+// The shape of a tip as a pixel map: how many of its rectangles cover each pixel.
+std::vector<int> Cover(const std::vector<Rect>& rects, Size size) {
+    std::vector<int> map(static_cast<size_t>(size.cx * size.cy));
+    for (const Rect& r : rects)
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                ++map[static_cast<size_t>(y * size.cx + x)];
+    return map;
+}
+
+// The border covers exactly the pixels of the shape that touch its outside, each once; the shape's
+// rectangles do not overlap. Returns whether pixel (x, y) is in the shape.
+std::vector<int> ExpectBorderAlongTheEdge(Size size, bool rounded, int dpi) {
+    const std::vector<int> shape = Cover(platform::TipShape(size, rounded, dpi), size);
+    const std::vector<int> border = Cover(platform::TipBorder(size, rounded, dpi), size);
+    auto in = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < size.cx && y < size.cy && shape[static_cast<size_t>(y * size.cx + x)];
+    };
+    int wrong = 0;
+    for (int y = 0; y < size.cy; ++y)
+        for (int x = 0; x < size.cx; ++x) {
+            const int s = shape[static_cast<size_t>(y * size.cx + x)];
+            const bool edge = s && (!in(x - 1, y) || !in(x + 1, y) || !in(x, y - 1) || !in(x, y + 1));
+            if (s > 1 || border[static_cast<size_t>(y * size.cx + x)] != (edge ? 1 : 0))
+                ++wrong;
+        }
+    EXPECT_EQ(wrong, 0);
+    return shape;
+}
+
 TEST(TipShape, BorderRunsAlongTheEdgeOfTheShape) {
     for (bool rounded : {true, false}) {
         for (Size size : {Size{60, 40}, Size{5, 5}, Size{200, 61}}) {
             SCOPED_TRACE(std::to_string(size.cx) + "x" + std::to_string(size.cy) +
                          (rounded ? " rounded" : ""));
-            std::vector<int> shape(static_cast<size_t>(size.cx * size.cy)), border(shape.size());
-            for (const Rect& r : platform::TipShape(size, rounded))
-                for (int y = r.top; y < r.bottom; ++y)
-                    for (int x = r.left; x < r.right; ++x)
-                        ++shape[static_cast<size_t>(y * size.cx + x)];
-            for (const Rect& r : platform::TipBorder(size, rounded))
-                for (int y = r.top; y < r.bottom; ++y)
-                    for (int x = r.left; x < r.right; ++x)
-                        ++border[static_cast<size_t>(y * size.cx + x)];
-            auto in = [&](int x, int y) {
-                return x >= 0 && y >= 0 && x < size.cx && y < size.cy &&
-                       shape[static_cast<size_t>(y * size.cx + x)];
-            };
-            int wrong = 0;
-            for (int y = 0; y < size.cy; ++y)
-                for (int x = 0; x < size.cx; ++x) {
-                    const int s = shape[static_cast<size_t>(y * size.cx + x)];
-                    const bool edge = s && (!in(x - 1, y) || !in(x + 1, y) || !in(x, y - 1) || !in(x, y + 1));
-                    if (s > 1 || border[static_cast<size_t>(y * size.cx + x)] != (edge ? 1 : 0))
-                        ++wrong;
-                }
-            EXPECT_EQ(wrong, 0);
+            const std::vector<int> shape = ExpectBorderAlongTheEdge(size, rounded, 96);
+            auto in = [&](int x, int y) { return shape[static_cast<size_t>(y * size.cx + x)] != 0; };
             // A rounded tip shows what is beneath at its corners; a square one covers them.
             for (auto [x, y] :
                  {std::pair{0, 0}, {1, 0}, {0, 1}, {size.cx - 1, size.cy - 1}, {size.cx - 2, 0}})
@@ -344,6 +387,32 @@ TEST(TipShape, BorderRunsAlongTheEdgeOfTheShape) {
             EXPECT_TRUE(in(1, 1));
             EXPECT_TRUE(in(2, 0));
         }
+    }
+}
+
+// At larger scales the corners are cut in proportion (a radius of 3 pixels at 144 dpi, 4 at 192), every
+// corner alike, and the border still follows the cut.
+TEST(TipShape, CornersGrowWithTheScale) {
+    struct Case {
+        int dpi;
+        std::vector<int> cut; // pixels cut from each end of the first rows
+    };
+    const Case cases[] = {{120, {3, 1, 1}}, {144, {3, 1, 1}}, {192, {4, 2, 1, 1}}};
+    const Size size{90, 70};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        const std::vector<int> shape = ExpectBorderAlongTheEdge(size, true, c.dpi);
+        auto in = [&](int x, int y) { return shape[static_cast<size_t>(y * size.cx + x)] != 0; };
+        for (int row = 0; row < static_cast<int>(c.cut.size()); ++row) {
+            const int cut = c.cut[static_cast<size_t>(row)];
+            for (auto [x, y] : {std::pair{cut, row},
+                                {size.cx - 1 - cut, row},
+                                {cut, size.cy - 1 - row},
+                                {size.cx - 1 - cut, size.cy - 1 - row}})
+                EXPECT_TRUE(in(x, y) && !in(x + (x < size.cx / 2 ? -1 : 1), y)) << x << "," << y;
+        }
+        EXPECT_TRUE(in(0, static_cast<int>(c.cut.size())));
+        ExpectBorderAlongTheEdge(Size{7, 7}, true, c.dpi); // a tip hardly larger than its corners
     }
 }
 

@@ -6,6 +6,9 @@
 #include "tests/e2e/wait.h"
 #include "tests/e2e/window_lookup.h"
 #include "tests/support/dib.h"
+#include "tests/support/stopwatch.h"
+
+#include "res/resource.h"
 
 namespace e2e {
 
@@ -287,6 +290,40 @@ RECT patternArea(const App& app) {
 void waitCaptured(const App& app) {
     check(waitFor([&] { return !app.layered() && IsWindowVisible(app.frame) && IsWindowVisible(app.panel); }),
           "the frame did not come back in the picture look");
+}
+
+long clearWatchingScreen(const App& app, const PatternWindow& beneath, const std::string& when) {
+    constexpr uint32_t kWhite = 0xFFFFFF;
+    const RECT client = clientRectOnScreen(app.frame);
+    check(PostMessageW(app.panel, WM_COMMAND, MAKEWPARAM(IDC_CLEAR, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(app.button(IDC_CLEAR))),
+          when + ": could not post Clear");
+    support::Stopwatch sinceSeeThrough;
+    bool seeThrough = false;
+    long samples = 0;
+    while (!seeThrough || sinceSeeThrough.ms() < 300) {
+        if (!seeThrough && app.layered()) {
+            seeThrough = true;
+            sinceSeeThrough = support::Stopwatch();
+        }
+        const Pixels px = captureScreen(client);
+        ++samples;
+        long differ = 0, white = 0, black = 0;
+        for (int y = 0; y < px.height; ++y)
+            for (int x = 0; x < px.width; ++x) {
+                const uint32_t got = px.at(x, y);
+                if (got != beneath.expectedAt(client.left + x, client.top + y)) {
+                    ++differ;
+                    white += got == kWhite;
+                    black += got == 0;
+                }
+            }
+        if (differ)
+            fail(when + ": a look between the picture and see-through showed " + std::to_string(differ) +
+                 " pixels that are not the pattern beneath (" + std::to_string(white) + " of them white, " +
+                 std::to_string(black) + " black), sample " + std::to_string(samples));
+    }
+    return samples;
 }
 
 void expectDockedRight(const App& app, const std::string& when) {

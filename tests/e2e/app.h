@@ -75,6 +75,11 @@ void expectNoMessage(const App& app, const std::string& when);
 RECT patternArea(const App& app);
 // Waits until a capture has finished and both windows are back in the picture look.
 void waitCaptured(const App& app);
+class PatternWindow;
+// Posts Clear while a picture of the pattern beneath is held and reads the frame's client area as fast as
+// the screen can be read, from the moment Clear is posted until the frame is see-through and a little
+// after: every sample must be that pattern, whatever look lies between. Returns the number of samples.
+long clearWatchingScreen(const App& app, const PatternWindow& beneath, const std::string& when);
 
 // The panel's window stands on the frame's right edge, its top level with the frame's (Wine has no invisible
 // borders: the window rectangles are what is seen).

@@ -309,19 +309,23 @@ long clearWatchingScreen(const App& app, const PatternWindow& beneath, const std
         const Pixels px = captureScreen(client);
         ++samples;
         long differ = 0, white = 0, black = 0;
+        std::string first;
         for (int y = 0; y < px.height; ++y)
             for (int x = 0; x < px.width; ++x) {
                 const uint32_t got = px.at(x, y);
-                if (got != beneath.expectedAt(client.left + x, client.top + y)) {
-                    ++differ;
-                    white += got == kWhite;
-                    black += got == 0;
-                }
+                if (got == beneath.expectedAt(client.left + x, client.top + y))
+                    continue;
+                if (differ++ == 0)
+                    first = colourText(got) + " at (" + std::to_string(client.left + x) + "," +
+                            std::to_string(client.top + y) + ")";
+                white += got == kWhite;
+                black += got == 0;
             }
         if (differ)
             fail(when + ": a look between the picture and see-through showed " + std::to_string(differ) +
                  " pixels that are not the pattern beneath (" + std::to_string(white) + " of them white, " +
-                 std::to_string(black) + " black), sample " + std::to_string(samples));
+                 std::to_string(black) + " black; the first " + first + "), sample " +
+                 std::to_string(samples));
     }
     return samples;
 }

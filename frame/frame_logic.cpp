@@ -1,5 +1,7 @@
 #include "frame/frame_logic.h"
 
+#include <algorithm>
+
 namespace frame {
 
 std::wstring FormatCaption(int clientWidth, int clientHeight) {
@@ -20,9 +22,25 @@ bool IsAboutCommand(unsigned int command) noexcept {
     return (command & kSysCommandMask) == kAboutCommand;
 }
 
-bool SettlesPictureLookWhenShown(const char* wineVersion) noexcept {
-    // Every Wine so far keeps the hidden window keyed; an empty version text is still Wine.
+bool FollowsWineShapes(const char* wineVersion) noexcept {
+    // Every Wine so far shapes keyed windows from their pixels; an empty version text is still Wine.
     return wineVersion != nullptr;
+}
+
+std::uint32_t KeyColourAbsentFrom(const std::vector<std::uint32_t>& pixels) {
+    constexpr std::uint32_t kRgb = 0xFFFFFF;
+    const auto isKey = [](std::uint32_t pixel) { return (pixel & kRgb) == kKeyRgb; };
+    if (std::none_of(pixels.begin(), pixels.end(), isKey))
+        return kKeyRgb;
+    std::vector<bool> held(std::size_t{kRgb} + 1);
+    for (const std::uint32_t pixel : pixels)
+        held[pixel & kRgb] = true;
+    for (std::uint32_t step = 1; step <= kRgb; ++step) {
+        const std::uint32_t colour = (kKeyRgb + step) & kRgb;
+        if (!held[colour])
+            return colour;
+    }
+    return kKeyRgb;
 }
 
 std::vector<platform::Rect> AroundPicture(int clientWidth, int clientHeight, int pictureWidth,

@@ -1,11 +1,13 @@
 #pragma once
 // The frame's decisions: its caption, the hit-test answer while a picture is held, where the
-// minimised icon goes, which window-menu commands open the About box, whether the picture look needs
-// settling once shown, and what its background brush paints around the picture.
+// minimised icon goes, which window-menu commands open the About box, how its looks change under Wine and
+// which key colour the see-through look takes there, and what its background brush paints around the
+// picture.
 
 #include "platform/rect.h"
 #include "res/resource.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -38,11 +40,22 @@ int IconOffset(int clientExtent, int iconExtent) noexcept;
 // Window-menu commands 0x0010 to 0x001F open the About box.
 bool IsAboutCommand(unsigned int command) noexcept;
 
-// Whether the picture look, applied while the frame is hidden for a capture, has to be settled once the
-// frame is shown again. Wine (wineVersion: its version text; null on Windows) ignores the removal of
-// WS_EX_LAYERED from a hidden window and shows the frame still keyed; Windows applies it at once, and there
-// a keyed state entered and left on the visible frame could only flash.
-bool SettlesPictureLookWhenShown(const char* wineVersion) noexcept;
+// Whether the frame changes its looks in the way Wine's X11 driver needs (wineVersion: Wine's version text;
+// null on Windows). That driver cuts a colour-keyed window's shape from the window's pixels, one rectangle
+// per run of pixels that are not the key colour, whenever the key changes and whenever drawing reaches the
+// screen; and it keeps the shape of a window hidden while keyed after WS_EX_LAYERED is taken away. So under
+// Wine the see-through look that follows a picture is keyed with a colour the picture does not hold, and the
+// picture look, once shown, drops the shape left from the see-through look. Windows needs neither.
+bool FollowsWineShapes(const char* wineVersion) noexcept;
+
+// The see-through look's key colour, as 0x00RRGGBB: RGB(1,0,0).
+inline constexpr std::uint32_t kKeyRgb = 0x010000;
+
+// The key colour, as 0x00RRGGBB, for a see-through look that replaces a picture of these pixels (0x00RRGGBB,
+// a fourth byte ignored) under Wine: kKeyRgb when the picture does not hold it, else the first colour
+// counting up from it that the picture does not hold, so that the shape cut while the picture is still shown
+// has no holes. A picture can hold every colour only with more than 16,777,215 pixels; it keeps kKeyRgb.
+std::uint32_t KeyColourAbsentFrom(const std::vector<std::uint32_t>& pixels);
 
 // The parts of a client area that a picture drawn at its top-left corner leaves uncovered, for the
 // background brush: the strip right of the picture (full height) and the one below it, empty ones left

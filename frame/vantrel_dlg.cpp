@@ -6,6 +6,7 @@
 #include "frame/panel_placement.h"
 #include "frame/placement_dlg.h"
 #include "frame/remembered_frame.h"
+#include "platform/bitmap_pixels.h"
 #include "platform/dpi.h"
 #include "platform/dwm.h"
 #include "platform/late_bound.h"
@@ -16,6 +17,7 @@
 #include "res/resource.h"
 
 #include <algorithm>
+#include <new>
 
 static_assert(frame::kHtLeft == HTLEFT && frame::kHtBottomRight == HTBOTTOMRIGHT &&
               frame::kHtBorder == HTBORDER);
@@ -23,13 +25,13 @@ static_assert(frame::kHtLeft == HTLEFT && frame::kHtBottomRight == HTBOTTOMRIGHT
 static_assert((frame::kAboutCommand & ~frame::kSysCommandMask) == 0 && frame::kAboutCommand < SC_SIZE);
 static_assert(frame::kVkLeft == VK_LEFT && frame::kVkUp == VK_UP && frame::kVkRight == VK_RIGHT &&
               frame::kVkDown == VK_DOWN);
+static_assert(kKeyColour == RGB(frame::kKeyRgb >> 16, (frame::kKeyRgb >> 8) & 0xFF, frame::kKeyRgb & 0xFF));
 static_assert(WM_VANTREL_END_WITHOUT_ASKING >= WM_APP && WM_VANTREL_END_WITHOUT_ASKING < 0xC000);
 
 CVantrelDlg::CVantrelDlg() noexcept
     : CDialogEx(IDD_VANTREL_DIALOG, nullptr),
       m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
-      m_settlesPictureLook(frame::SettlesPictureLookWhenShown(platform::WineVersion())),
-      m_dlgOperation(*this) {}
+      m_followsWineShapes(frame::FollowsWineShapes(platform::WineVersion())), m_dlgOperation(*this) {}
 
 BOOL CVantrelDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
@@ -471,6 +473,20 @@ platform::Rect GetVisibleBounds(HWND wnd) {
     return ToRect(bounds);
 }
 
+// The key colour for a see-through look that replaces this picture under Wine. Wine cuts the frame's shape
+// from the picture as the key is set, one piece per run of other colours: a picture with many pixels of the
+// usual key would need more pieces than one X request can carry, and Wine would end the program. The usual
+// key where the pixels cannot be read.
+COLORREF KeyColourAbsentFrom(HBITMAP picture) {
+    std::uint32_t rgb = frame::kKeyRgb;
+    try {
+        if (const std::optional<platform::RgbPicture> read = platform::ReadBitmapPixels(picture))
+            rgb = frame::KeyColourAbsentFrom(read->pixels);
+    } catch (const std::bad_alloc&) {
+    }
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
 } // namespace
 
 // Docks the panel beside the frame on the side its Right Pos box chooses, or on the other side or slid
@@ -511,11 +527,15 @@ void CVantrelDlg::ChangeExStyle(DWORD remove, DWORD add) {
 }
 
 // Everything is in place before the one repaint, so the picture gives way to the key colour and never to
-// a white frame.
+// a white frame. Under Wine the key is one the picture does not hold, since keying the frame while the
+// picture is still shown cuts its shape from the picture (see KeyColourAbsentFrom); with no picture the key
+// stays as it is, so the pixels already drawn keep matching it.
 void CVantrelDlg::ShowSeeThrough() {
-    SetBackground(kKeyColour, nullptr);
+    if (m_picture && m_followsWineShapes)
+        m_key = KeyColourAbsentFrom(m_picture);
+    SetBackground(m_key, nullptr);
     ChangeExStyle(0, WS_EX_LAYERED);
-    ::SetLayeredWindowAttributes(m_wnd, kKeyColour, 0, LWA_COLORKEY);
+    ::SetLayeredWindowAttributes(m_wnd, m_key, 0, LWA_COLORKEY);
     RepaintLook();
 }
 
@@ -525,14 +545,13 @@ void CVantrelDlg::ShowPicture(HBITMAP borrowed) {
     RepaintLook();
 }
 
-// Under Wine the frame, hidden when the picture look was applied, comes back still keyed and shows nothing
-// of its client area: entering the keyed state and leaving it again while the frame is visible drops the
-// key. Windows applied the look already and is left alone.
+// Under Wine the frame, hidden when the picture look was applied, comes back with the shape of its
+// see-through look and shows nothing of its client area. Taking away its window region (it has none) makes
+// Wine drop that shape without cutting another from the picture. Windows applied the look already and is
+// left alone.
 void CVantrelDlg::SettlePictureLook() {
-    if (!m_settlesPictureLook)
+    if (!m_followsWineShapes)
         return;
-    ChangeExStyle(0, WS_EX_LAYERED);
-    ::SetLayeredWindowAttributes(m_wnd, kKeyColour, 0, LWA_COLORKEY);
-    ChangeExStyle(WS_EX_LAYERED, 0);
+    ::SetWindowRgn(m_wnd, nullptr, FALSE);
     RepaintLook();
 }

@@ -12,6 +12,9 @@
 
 #include <optional>
 
+// Key colour of the see-through look: pixels of this colour are neither drawn nor hit.
+constexpr COLORREF kKeyColour = RGB(1, 0, 0);
+
 class CVantrelDlg : public platform::CDialogEx, private panel::PanelHost {
 public:
     CVantrelDlg() noexcept;
@@ -71,13 +74,11 @@ private:
     HICON m_hIcon;                      // shared icon from the resources: never destroyed
     platform::UniqueBrush m_background; // the key colour or white
     HBITMAP m_picture = nullptr;        // borrowed from the panel, which keeps it alive while it is shown
-    bool m_settlesPictureLook;          // the picture look needs settling once shown (under Wine)
+    bool m_followsWineShapes;           // the looks change as Wine's X11 driver needs (under Wine)
+    COLORREF m_key = kKeyColour;        // the see-through look's key colour
     frame::Size m_templateSize;         // the window's size from its template, for the default placement
     std::optional<platform::Rect> m_lastClient; // the client area on the screen when last seen not minimised
     bool m_asking = false;                      // the question before the end is up
     bool m_endingWithoutAsking = false;         // the console or the session is going away
     COperationDlg m_dlgOperation;
 };
-
-// Key colour of the see-through look: pixels of this colour are neither drawn nor hit.
-constexpr COLORREF kKeyColour = RGB(1, 0, 0);

@@ -16,11 +16,11 @@ namespace {
 constexpr int kKeyPixels = 1; // the pattern variant that sprinkles the key colour (one pixel in nine)
 constexpr int kNoKey = 0;     // a variant that never holds it
 
-// A frame of 1600x1000 pixels over the key-sprinkled pattern holds some 178,000 key-coloured pixels, each
-// one a hole if the picture were ever taken for a keyed window's shape. Each round: the picture shows the
-// pattern as captured even where the pattern beneath has changed (the key-coloured pixels included, so
-// they are neither see-through nor cut out), Clear turns it see-through with nothing between, and the
-// changed pattern then shows through everywhere.
+// A frame of 1600x1000 pixels (a client area of some 1590x970) over the key-sprinkled pattern holds some
+// 170,000 key-coloured pixels, far more than the 32,000 runs at which a shape cut from the picture no longer
+// fits one X request. Each round: the picture shows the pattern as captured even where the pattern beneath
+// has changed (the key-coloured pixels included, so they are neither see-through nor cut out), Clear turns
+// it see-through with nothing between, and the changed pattern then shows through everywhere.
 void caseKeyPixelsCaptureAndClear() {
     App app;
     app.moveFrame(200, 150, 1600, 1000);
@@ -28,8 +28,8 @@ void caseKeyPixelsCaptureAndClear() {
     const RECT client = clientRectOnScreen(app.frame);
     sayKey("client", rectText(client));
     const auto alive = [&](const std::string& when) {
-        check(app.process.running(), when + ": vantrel ended (exit code " +
-                                         std::to_string(app.process.exitCode()) + ")");
+        check(app.process.running(),
+              when + ": vantrel ended (exit code " + std::to_string(app.process.exitCode()) + ")");
     };
     const auto picture = [&](int x, int y) { return pattern.colourAt(x, y, kKeyPixels); };
     const auto beneath = [&](int x, int y) { return pattern.expectedAt(x, y); };

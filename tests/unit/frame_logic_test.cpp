@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -39,16 +40,45 @@ TEST(FrameMenu, AboutCommandsAreTheWholeSixteen) {
     EXPECT_FALSE(frame::IsAboutCommand(0xF010)); // SC_MOVE
 }
 
-// The extra step on the visible frame is taken under Wine only, whatever its version; Windows never.
-TEST(FrameLook, SettlesThePictureLookUnderWineOnly) {
+// The Wine steps are taken under Wine only, whatever its version; Windows never.
+TEST(FrameLook, FollowsWineShapesUnderWineOnly) {
     struct Case {
         const char* wineVersion;
-        bool settles;
+        bool follows;
     };
     const Case cases[] = {{nullptr, false}, {"8.0", true}, {"9.0-rc3", true}, {"", true}};
     for (const Case& c : cases)
-        EXPECT_EQ(frame::SettlesPictureLookWhenShown(c.wineVersion), c.settles)
+        EXPECT_EQ(frame::FollowsWineShapes(c.wineVersion), c.follows)
             << (c.wineVersion ? c.wineVersion : "Windows");
+}
+
+// The see-through look after a picture is keyed with a colour the picture lacks: the usual one when it can.
+TEST(FrameLook, KeyColourIsOneThePictureLacks) {
+    struct Case {
+        const char* name;
+        std::vector<std::uint32_t> pixels;
+        std::uint32_t key;
+    };
+    const Case cases[] = {
+        {"no pixels", {}, 0x010000},
+        {"the usual key's neighbours only", {0x000000, 0x010001, 0x00FFFF, 0xFFFFFF}, 0x010000},
+        {"the usual key", {0x123456, 0x010000}, 0x010001},
+        {"the usual key and the next ones", {0x010002, 0x010000, 0x010001, 0x010004}, 0x010003},
+        {"the fourth byte is not part of the colour", {0xFF010000, 0x80010001}, 0x010002},
+        {"a fourth byte alone is not the key", {0xFF000000, 0x01000000}, 0x010000},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(frame::KeyColourAbsentFrom(c.pixels), c.key) << c.name;
+}
+
+// Counting up passes white and goes on from black; a picture holding every colour keeps the usual key.
+TEST(FrameLook, KeyColourSearchWrapsAndGivesUp) {
+    std::vector<std::uint32_t> every(std::size_t{1} << 24);
+    for (std::uint32_t colour = 0; colour < every.size(); ++colour)
+        every[colour] = colour;
+    EXPECT_EQ(frame::KeyColourAbsentFrom(every), 0x010000u);
+    every[0] = 0x010000; // black is missing now
+    EXPECT_EQ(frame::KeyColourAbsentFrom(every), 0x000000u);
 }
 
 // The brush paints each uncovered pixel once and never one of the picture's, so nothing flickers.

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <new>
+#include <string_view>
 
 static_assert(frame::kHtLeft == HTLEFT && frame::kHtBottomRight == HTBOTTOMRIGHT &&
               frame::kHtBorder == HTBORDER);
@@ -171,20 +172,29 @@ bool CVantrelDlg::MayEnd() {
 }
 
 // Called when the debug console, the session or the system goes away: the program ends at once, without
-// the question, and a question already up is answered for the user.
+// the question. A modal run that is up (the question, the About box, the placement dialog, a message, the
+// save dialog) or the open window menu runs a loop of its own, which would hold the end until the user closed
+// it: the menu closes, the question is answered Yes and every other run is cancelled (a Yes/No box answered
+// No).
 void CVantrelDlg::OnEndWithoutAsking() {
     m_endingWithoutAsking = true;
     EndDialog(IDCANCEL);
-    if (!m_asking)
-        return;
+    ::EndMenu();
+    const HWND ours[] = {m_wnd, m_dlgOperation.GetSafeHwnd()};
     ::EnumThreadWindows(
         ::GetCurrentThreadId(),
-        [](HWND wnd, LPARAM frame) {
-            if (::GetWindow(wnd, GW_OWNER) == reinterpret_cast<HWND>(frame) && ::GetDlgItem(wnd, IDYES))
-                ::PostMessageW(wnd, WM_COMMAND, IDYES, 0);
+        [](HWND wnd, LPARAM param) {
+            const HWND* ours = reinterpret_cast<const HWND*>(param);
+            wchar_t cls[8] = L"";
+            if (wnd == ours[0] || wnd == ours[1] || !::IsWindowVisible(wnd) ||
+                !::GetClassNameW(wnd, cls, 8) || std::wstring_view(cls) != L"#32770")
+                return TRUE;
+            const bool question = ::GetWindow(wnd, GW_OWNER) == ours[0] && ::GetDlgItem(wnd, IDYES);
+            const int answer = question ? IDYES : ::GetDlgItem(wnd, IDNO) ? IDNO : IDCANCEL;
+            ::PostMessageW(wnd, WM_COMMAND, static_cast<WPARAM>(answer), 0);
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(m_wnd));
+        reinterpret_cast<LPARAM>(ours));
 }
 
 // Called for window-menu commands: 0x0010 to 0x001F open the About box, the frame's own items do what

@@ -7,6 +7,7 @@
 #include "tests/e2e/input.h"
 #include "tests/e2e/report.h"
 #include "tests/e2e/wait.h"
+#include "tests/e2e/window_menu.h"
 #include "tests/e2e/window_lookup.h"
 
 #include "res/resource.h"
@@ -135,10 +136,49 @@ void caseEndWithoutAsking() {
     }
 }
 
+// The end the debug console asks for also ends the program while one of its modal runs is up, or its window
+// menu is open: each of those runs its own loop, which would hold the frame's end until the user closed it
+// (the system then kills the program once its console handler gives up, and nothing is remembered).
+void caseEndWithoutAskingUnderDialogs() {
+    const struct {
+        const char* name;
+        std::function<void(const App&)> open;
+    } rows[] = {
+        {"about_box", [](const App& app) { PostMessageW(app.frame, WM_SYSCOMMAND, IDM_ABOUTBOX, 0); }},
+        {"placement_dialog",
+         [](const App& app) { PostMessageW(app.frame, WM_SYSCOMMAND, IDM_PLACEMENT, 0); }},
+        {"refusal_message", [](const App& app) { app.post(IDC_COPY); }},
+        {"save_dialog",
+         [](const App& app) {
+             capture(app);
+             app.post(IDC_SAVE);
+         }},
+        {"window_menu", openWindowMenu},
+    };
+    for (const auto& r : rows) {
+        const std::string row = std::string("row ") + r.name + ": ";
+        App app;
+        const std::vector<HWND> before = topLevelWindows(app.process.pid());
+        r.open(app);
+        check(waitFor([&] {
+                  return topLevelWindows(app.process.pid()).size() > before.size() ||
+                         !topLevelWindows(app.process.pid(), L"#32768").empty();
+              }),
+              row + "nothing opened; windows of vantrel:" + describeWindows(app.process.pid()));
+        PostMessageW(app.frame, WM_VANTREL_END_WITHOUT_ASKING, 0, 0);
+        check(app.process.waitExit(5000),
+              row + "vantrel still running 5 s after the end was asked for; windows:" +
+                  describeWindows(app.process.pid()));
+        expectEq(row + "exit code", 0, app.process.exitCode());
+        say(std::string("row_ok=") + r.name);
+    }
+}
+
 const RegisterCase kExitQuestionCases[] = {
     {"exit_question_every_way", caseEveryWayAsks},
     {"exit_question_kept_pictures", caseKeptPictures},
     {"exit_without_asking", caseEndWithoutAsking},
+    {"exit_without_asking_under_dialogs", caseEndWithoutAskingUnderDialogs},
 };
 
 } // namespace

@@ -16,10 +16,10 @@ int NearestAllowed(int from, int length, int low, int high) noexcept {
 
 platform::Rect FrameRectAfterDpiChange(const platform::Rect& client, const platform::Rect& margins,
                                        const platform::Rect& suggested) noexcept {
-    const int width = margins.left + client.Width() + margins.right;
-    const int height = margins.top + client.Height() + margins.bottom;
-    const int left = NearestAllowed(client.left - margins.left, width, suggested.left, suggested.right);
-    const int top = NearestAllowed(client.top - margins.top, height, suggested.top, suggested.bottom);
+    const platform::Rect around = platform::Outset(client, margins);
+    const int width = around.Width(), height = around.Height();
+    const int left = NearestAllowed(around.left, width, suggested.left, suggested.right);
+    const int top = NearestAllowed(around.top, height, suggested.top, suggested.bottom);
     return {left, top, left + width, top + height};
 }
 

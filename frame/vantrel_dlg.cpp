@@ -342,12 +342,10 @@ void CVantrelDlg::OnDpiChanged(int dpi, const RECT& suggested) {
     RECT client{};
     ::GetClientRect(m_wnd, &client);
     ::MapWindowPoints(m_wnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    const platform::Rect margins = FrameMarginsAt(dpi);
+    const platform::Rect margins = platform::NonClientMargins(m_wnd, dpi);
     const platform::Rect window =
         frame::FrameRectAfterDpiChange(platform::ToRect(client), margins, platform::ToRect(suggested));
-    const platform::Rect kept{window.left + margins.left, window.top + margins.top,
-                              window.right - margins.right, window.bottom - margins.bottom};
-    platform::MoveWindowAroundClient(m_wnd, window, kept);
+    platform::MoveWindowAroundClient(m_wnd, window, platform::Inset(window, margins));
 }
 
 // Called before a change of scale (Windows 10), so that the system suggests a window that keeps the client
@@ -355,15 +353,10 @@ void CVantrelDlg::OnDpiChanged(int dpi, const RECT& suggested) {
 bool CVantrelDlg::OnGetDpiScaledSize(int dpi, SIZE& size) {
     RECT client{};
     ::GetClientRect(m_wnd, &client);
-    const platform::Rect margins = FrameMarginsAt(dpi);
-    size.cx = margins.left + client.right + margins.right;
-    size.cy = margins.top + client.bottom + margins.bottom;
+    const platform::Rect window =
+        platform::Outset(platform::ToRect(client), platform::NonClientMargins(m_wnd, dpi));
+    size = {window.Width(), window.Height()};
     return true;
-}
-
-platform::Rect CVantrelDlg::FrameMarginsAt(int dpi) const {
-    return platform::NonClientMargins(static_cast<DWORD>(::GetWindowLongW(m_wnd, GWL_STYLE)),
-                                      static_cast<DWORD>(::GetWindowLongW(m_wnd, GWL_EXSTYLE)), dpi);
 }
 
 // Called to erase the background: the picture at the top-left corner, the brush around it, so nothing is
@@ -414,44 +407,39 @@ void CVantrelDlg::NoteClientRect() {
         m_lastClient = ClientOnScreen();
 }
 
-// The window rectangle around a client rectangle, with the frame's non-client parts as they are now
-// (measured, so that it holds for whatever draws them); from the styles while the frame is minimised.
-RECT CVantrelDlg::WindowAround(const platform::Rect& client) const {
-    RECT window = platform::ToRECT(client);
-    if (::IsIconic(m_wnd)) {
-        ::AdjustWindowRectEx(&window, static_cast<DWORD>(::GetWindowLongW(m_wnd, GWL_STYLE)), FALSE,
-                             static_cast<DWORD>(::GetWindowLongW(m_wnd, GWL_EXSTYLE)));
-        return window;
-    }
-    RECT now{};
-    ::GetWindowRect(m_wnd, &now);
-    const platform::Rect inside = ClientOnScreen();
-    window.left += now.left - inside.left;
-    window.top += now.top - inside.top;
-    window.right += now.right - inside.right;
-    window.bottom += now.bottom - inside.bottom;
-    return window;
+// How far the frame's window reaches beyond its client area on each side: measured, so that it holds for
+// whatever draws the frame; from its styles at its scale while it is minimised.
+platform::Rect CVantrelDlg::NonClientMargins() const {
+    if (::IsIconic(m_wnd))
+        return platform::NonClientMargins(m_wnd, platform::WindowDpi(m_wnd));
+    RECT window{};
+    ::GetWindowRect(m_wnd, &window);
+    const platform::Rect client = ClientOnScreen();
+    return {client.left - window.left, client.top - window.top, window.right - client.right,
+            window.bottom - client.bottom};
 }
 
 // Puts the client area exactly on the rectangle in one move: the panel docks and the caption follows
 // from the one WM_MOVE and WM_SIZE it brings.
 void CVantrelDlg::MoveClientTo(const platform::Rect& client) {
-    const RECT window = WindowAround(client);
-    ::SetWindowPos(m_wnd, nullptr, window.left, window.top, window.right - window.left,
-                   window.bottom - window.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    const platform::Rect window = platform::Outset(client, NonClientMargins());
+    ::SetWindowPos(m_wnd, nullptr, window.left, window.top, window.Width(), window.Height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The sizes and monitors that the frame's client area must fit: its smallest size is the system's
-// smallest window less the frame's non-client parts, its largest the whole virtual screen.
+// smallest window at the frame's scale less the frame's non-client parts, its largest the whole virtual
+// screen.
 frame::Desktop CVantrelDlg::GatherDesktop() const {
+    const int dpi = platform::WindowDpi(m_wnd);
+    const platform::Rect margins = NonClientMargins();
     frame::Desktop desktop;
     desktop.monitors = platform::MonitorRects();
-    const RECT around = WindowAround({0, 0, 0, 0});
-    const int nonClientWidth = around.right - around.left, nonClientHeight = around.bottom - around.top;
-    desktop.smallestClient = {std::max(1, ::GetSystemMetrics(SM_CXMINTRACK) - nonClientWidth),
-                              std::max(1, ::GetSystemMetrics(SM_CYMINTRACK) - nonClientHeight)};
+    desktop.smallestClient = {
+        std::max(1, platform::SystemMetricAt(SM_CXMINTRACK, dpi) - margins.left - margins.right),
+        std::max(1, platform::SystemMetricAt(SM_CYMINTRACK, dpi) - margins.top - margins.bottom)};
     desktop.largestClient = {::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    desktop.captionHeight = ::GetSystemMetrics(SM_CYCAPTION);
+    desktop.captionHeight = platform::SystemMetricAt(SM_CYCAPTION, dpi);
     return desktop;
 }
 

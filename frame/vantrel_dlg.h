@@ -47,7 +47,6 @@ private:
     LRESULT OnNcHitTest(LPARAM lp);
     void OnDpiChanged(int dpi, const RECT& suggested);
     bool OnGetDpiScaledSize(int dpi, SIZE& size);
-    platform::Rect FrameMarginsAt(int dpi) const;
     bool OnEraseBkgnd(HDC dc);
     void OnInitWindowMenu();
     bool OnArrowKey(UINT virtualKey);
@@ -67,7 +66,7 @@ private:
     platform::Rect ClientOnScreen() const;
     void MoveClientTo(const platform::Rect& client);
     void NoteClientRect();
-    RECT WindowAround(const platform::Rect& client) const;
+    platform::Rect NonClientMargins() const;
     frame::RestoredFrame ReadRememberedFrame() const;
     void RememberFrame() const;
 

@@ -486,15 +486,11 @@ void COperationDlg::ApplyLayout(const panel::PanelLayout& layout) {
     ::GetClientRect(m_wnd, &client);
     if (client.right == layout.clientWidth && client.bottom == layout.clientHeight)
         return;
-    const platform::Rect m =
-        platform::NonClientMargins(static_cast<DWORD>(::GetWindowLongW(m_wnd, GWL_STYLE)),
-                                   static_cast<DWORD>(::GetWindowLongW(m_wnd, GWL_EXSTYLE)), m_dpi);
+    const platform::Rect m = platform::NonClientMargins(m_wnd, m_dpi);
     const platform::Rect inside{window.left + m.left, window.top + m.top,
                                 window.left + m.left + layout.clientWidth,
                                 window.top + m.top + layout.clientHeight};
-    platform::MoveWindowAroundClient(
-        m_wnd, platform::Rect{window.left, window.top, inside.right + m.right, inside.bottom + m.bottom},
-        inside);
+    platform::MoveWindowAroundClient(m_wnd, platform::Outset(inside, m), inside);
 }
 
 void COperationDlg::SetControlFont(HFONT font) {

@@ -26,7 +26,9 @@ int WindowDpi(HWND wnd) noexcept {
     return SystemDpi();
 }
 
-Rect NonClientMargins(DWORD style, DWORD exStyle, int dpi) noexcept {
+Rect NonClientMargins(HWND wnd, int dpi) noexcept {
+    const DWORD style = static_cast<DWORD>(::GetWindowLongW(wnd, GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(::GetWindowLongW(wnd, GWL_EXSTYLE));
     RECT r{};
     const auto fn = BoundUser32().AdjustWindowRectExForDpi;
     if (!fn || !fn(&r, style, FALSE, exStyle, static_cast<UINT>(dpi)))

@@ -13,9 +13,9 @@ int SystemDpi() noexcept;
 // The scale wnd is drawn at: its own (Windows 10), its monitor's (Windows 8.1), else the system's.
 int WindowDpi(HWND wnd) noexcept;
 
-// How far the window rectangle of a window of these styles reaches beyond its client area on each side at
+// How far the window rectangle of a window with wnd's styles reaches beyond its client area on each side at
 // dpi (all four positive for a framed window).
-Rect NonClientMargins(DWORD style, DWORD exStyle, int dpi) noexcept;
+Rect NonClientMargins(HWND wnd, int dpi) noexcept;
 // A system metric (SM_...) at dpi.
 int SystemMetricAt(int index, int dpi) noexcept;
 // The fonts and sizes of window frames, menus and status bars at dpi.

@@ -2,6 +2,14 @@
 
 namespace platform {
 
+Rect Outset(const Rect& r, const Rect& margins) noexcept {
+    return {r.left - margins.left, r.top - margins.top, r.right + margins.right, r.bottom + margins.bottom};
+}
+
+Rect Inset(const Rect& r, const Rect& margins) noexcept {
+    return {r.left + margins.left, r.top + margins.top, r.right - margins.right, r.bottom - margins.bottom};
+}
+
 Rect CentreRectIn(const Rect& centre, const Rect& area, int width, int height) noexcept {
     int x = (centre.left + centre.right) / 2 - width / 2;
     int y = (centre.top + centre.bottom) / 2 - height / 2;

@@ -16,6 +16,12 @@ struct Rect {
     }
 };
 
+// The rectangle with each side moved outward by the margin given for that side (margins: left, top, right,
+// bottom, positive outward): a window's rectangle around its client area.
+Rect Outset(const Rect& r, const Rect& margins) noexcept;
+// Each side moved inward by its margin: the client area inside a window's rectangle.
+Rect Inset(const Rect& r, const Rect& margins) noexcept;
+
 // Where a window of width x height goes when centred on centre and then pulled back inside area
 // (right and bottom edges first, so a window larger than the area keeps its top-left corner in view).
 Rect CentreRectIn(const Rect& centre, const Rect& area, int width, int height) noexcept;

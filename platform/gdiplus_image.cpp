@@ -1,7 +1,7 @@
 #include "platform/gdiplus_image.h"
 
 #include "platform/late_bound.h"
-#include "platform/unique_any.h"
+#include "platform/unique_handle.h"
 
 #include <cstring>
 #include <mutex>
@@ -33,19 +33,11 @@ bool EnsureStarted() {
     return g_started;
 }
 
-// Disposes of a GDI+ image when it goes out of scope.
-struct ImageOwner {
-    gdiplus::Image* image = nullptr;
-    ~ImageOwner() {
-        if (image)
-            BoundGdiplus().GdipDisposeImage(image);
-    }
-};
-
-void ReleaseStream(IStream* stream) noexcept {
-    stream->Release();
+void DisposeImage(gdiplus::Image* image) noexcept {
+    BoundGdiplus().GdipDisposeImage(image);
 }
-using UniqueStream = UniqueAny<IStream*, ReleaseStream>;
+// A GDI+ image, disposed of once.
+using UniqueImage = UniqueAny<gdiplus::Image*, DisposeImage>;
 
 } // namespace
 
@@ -92,15 +84,17 @@ bool CImage::Save(IStream* stream, const ImageEncoder& encoder) {
     if (!m_borrowed || !stream || !EnsureStarted())
         return false;
     const GdiplusDll& api = BoundGdiplus();
-    ImageOwner bitmap;
-    if (api.GdipCreateBitmapFromHBITMAP(m_borrowed, nullptr, &bitmap.image) != 0)
+    gdiplus::Image* made = nullptr;
+    const gdiplus::Status status = api.GdipCreateBitmapFromHBITMAP(m_borrowed, nullptr, &made);
+    const UniqueImage bitmap(made);
+    if (status != 0)
         return false;
     // Encoders that know no quality setting ignore it.
     ULONG quality = kJpegQuality;
     const gdiplus::EncoderParameters jpeg{
         1, {{gdiplus::kEncoderQuality, 1, gdiplus::kEncoderParameterValueTypeLong, &quality}}};
     const gdiplus::EncoderParameters* parameters = encoder.mimeType == L"image/jpeg" ? &jpeg : nullptr;
-    return api.GdipSaveImageToStream(bitmap.image, stream, &encoder.clsid, parameters) == 0;
+    return api.GdipSaveImageToStream(bitmap.get(), stream, &encoder.clsid, parameters) == 0;
 }
 
 std::optional<std::vector<std::uint8_t>> CImage::Encode(const RgbPicture& picture,
@@ -114,17 +108,19 @@ std::optional<std::vector<std::uint8_t>> CImage::Encode(const RgbPicture& pictur
         return std::nullopt;
     const GdiplusDll& api = BoundGdiplus();
     // GDI+ only reads the pixels: a 32-bit bitmap whose fourth byte it ignores.
-    ImageOwner bitmap;
-    if (api.GdipCreateBitmapFromScan0(
-            picture.width, picture.height, picture.width * 4, gdiplus::kPixelFormat32bppRGB,
-            reinterpret_cast<BYTE*>(const_cast<std::uint32_t*>(picture.pixels.data())), &bitmap.image) != 0)
+    gdiplus::Image* made = nullptr;
+    const gdiplus::Status status = api.GdipCreateBitmapFromScan0(
+        picture.width, picture.height, picture.width * 4, gdiplus::kPixelFormat32bppRGB,
+        reinterpret_cast<BYTE*>(const_cast<std::uint32_t*>(picture.pixels.data())), &made);
+    const UniqueImage bitmap(made);
+    if (status != 0)
         return std::nullopt;
     // A stream on memory of its own, freed with the stream.
     IStream* opened = nullptr;
     if (FAILED(com.CreateStreamOnHGlobal(nullptr, TRUE, &opened)))
         return std::nullopt;
     UniqueStream stream(opened);
-    if (api.GdipSaveImageToStream(bitmap.image, stream.get(), &encoder.clsid, nullptr) != 0)
+    if (api.GdipSaveImageToStream(bitmap.get(), stream.get(), &encoder.clsid, nullptr) != 0)
         return std::nullopt;
     STATSTG stat{};
     HGLOBAL memory = nullptr;

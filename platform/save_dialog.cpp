@@ -3,6 +3,7 @@
 #include "platform/com_apartment.h"
 #include "platform/late_bound.h"
 #include "platform/modal_scope.h"
+#include "platform/unique_handle.h"
 
 #include <commdlg.h>
 #include <shobjidl.h>
@@ -13,50 +14,37 @@ namespace platform {
 
 namespace {
 
-// Releases a COM interface on scope exit.
-template <typename T> struct ComRef {
-    T* p = nullptr;
-    ~ComRef() {
-        if (p)
-            p->Release();
-    }
-    T* operator->() const { return p; }
-};
-
 enum class Outcome { Chosen, Cancelled, Unavailable };
 
 Outcome AskNewStyle(HWND owner, const SaveDialogSettings& settings, std::wstring& path) {
     if (!EnterComApartment())
         return Outcome::Unavailable;
     const Ole32Dll& com = BoundOle32();
-    Outcome outcome = Outcome::Unavailable;
-    {
-        ComRef<IFileSaveDialog> dialog;
-        if (SUCCEEDED(com.CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER,
-                                           IID_IFileSaveDialog, reinterpret_cast<void**>(&dialog.p)))) {
-            std::vector<COMDLG_FILTERSPEC> specs;
-            for (const auto& type : settings.types)
-                specs.push_back({type.first.c_str(), type.second.c_str()});
-            FILEOPENDIALOGOPTIONS options = 0;
-            dialog->GetOptions(&options);
-            dialog->SetOptions(options | FOS_OVERWRITEPROMPT | FOS_FORCEFILESYSTEM);
-            dialog->SetFileTypes(static_cast<UINT>(specs.size()), specs.data());
-            dialog->SetFileTypeIndex(1);
-            dialog->SetDefaultExtension(settings.defaultExtension.c_str());
-            dialog->SetFileName(settings.initialName.c_str());
-            const HRESULT shown = dialog->Show(owner);
-            outcome = Outcome::Cancelled;
-            ComRef<IShellItem> item;
-            PWSTR chosen = nullptr;
-            if (SUCCEEDED(shown) && SUCCEEDED(dialog->GetResult(&item.p)) &&
-                SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &chosen)) && chosen) {
-                path = chosen;
-                com.CoTaskMemFree(chosen);
-                outcome = Outcome::Chosen;
-            }
-        }
-    }
-    return outcome;
+    IFileSaveDialog* created = nullptr;
+    if (FAILED(com.CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileSaveDialog,
+                                    reinterpret_cast<void**>(&created))))
+        return Outcome::Unavailable;
+    const UniqueCom<IFileSaveDialog> dialog(created);
+    std::vector<COMDLG_FILTERSPEC> specs;
+    for (const auto& type : settings.types)
+        specs.push_back({type.first.c_str(), type.second.c_str()});
+    FILEOPENDIALOGOPTIONS options = 0;
+    dialog.get()->GetOptions(&options);
+    dialog.get()->SetOptions(options | FOS_OVERWRITEPROMPT | FOS_FORCEFILESYSTEM);
+    dialog.get()->SetFileTypes(static_cast<UINT>(specs.size()), specs.data());
+    dialog.get()->SetFileTypeIndex(1);
+    dialog.get()->SetDefaultExtension(settings.defaultExtension.c_str());
+    dialog.get()->SetFileName(settings.initialName.c_str());
+    IShellItem* result = nullptr;
+    if (FAILED(dialog.get()->Show(owner)) || FAILED(dialog.get()->GetResult(&result)))
+        return Outcome::Cancelled;
+    const UniqueCom<IShellItem> item(result);
+    PWSTR chosen = nullptr;
+    if (FAILED(item.get()->GetDisplayName(SIGDN_FILESYSPATH, &chosen)) || !chosen)
+        return Outcome::Cancelled;
+    path = chosen;
+    com.CoTaskMemFree(chosen);
+    return Outcome::Chosen;
 }
 
 Outcome AskClassic(HWND owner, const SaveDialogSettings& settings, std::wstring& path) {

@@ -34,8 +34,8 @@ inline void CloseTheme(HTHEME h) noexcept {
 inline void CloseRegKey(HKEY h) noexcept {
     ::RegCloseKey(h);
 }
-inline void ReleaseStream(IStream* stream) noexcept {
-    stream->Release();
+template <typename Interface> void ReleaseInterface(Interface* object) noexcept {
+    object->Release();
 }
 // CreateFile and its kin answer INVALID_HANDLE_VALUE, not null, for no file.
 struct InvalidHandleIsEmpty {
@@ -52,7 +52,9 @@ using UniqueTheme = UniqueAny<HTHEME, detail::CloseTheme>;
 using UniqueLocal = UniqueAny<HLOCAL, detail::FreeLocal>;
 using UniqueGlobal = UniqueAny<HGLOBAL, detail::FreeGlobal>; // from GlobalAlloc, until the clipboard takes it
 using UniqueRegKey = UniqueAny<HKEY, detail::CloseRegKey>;
-using UniqueStream = UniqueAny<IStream*, detail::ReleaseStream>;
+// A COM interface pointer, released once.
+template <typename Interface> using UniqueCom = UniqueAny<Interface*, detail::ReleaseInterface<Interface>>;
+using UniqueStream = UniqueCom<IStream>;
 // Kernel objects whose creation answers null on failure (events, processes, threads).
 using UniqueHandle = UniqueAny<HANDLE, detail::CloseKernelHandle>;
 // Files, whose opening answers INVALID_HANDLE_VALUE on failure.

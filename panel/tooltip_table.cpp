@@ -22,16 +22,6 @@ const wchar_t* TipDescription(int controlId) noexcept {
     return L"";
 }
 
-int TipBitmapId(int controlId) noexcept {
-    switch (controlId) {
-    case IDC_CAPTURE: return IDB_CAPTURE;
-    case IDC_CLEAR: return IDB_CLEAR;
-    case IDC_COPY: return IDB_COPY;
-    case IDC_SAVE: return IDB_SAVE;
-    }
-    return 0;
-}
-
 // Each icon is drawn at three sizes; a tip takes the smallest one that is at least as large as its icon
 // column, so that it is only ever scaled down (and not at all at 96, 144 and 192 dpi).
 TipIcon TipIconFor(int controlId, int size) noexcept {

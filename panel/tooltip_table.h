@@ -20,9 +20,6 @@ const std::array<TipTool, 5>& TipTools() noexcept;
 // The description shown under the label of a control's tip; "" for a control without a tool.
 const wchar_t* TipDescription(int controlId) noexcept;
 
-// The bitmap resource drawn in a control's icon column; 0 when the column stays empty.
-int TipBitmapId(int controlId) noexcept;
-
 // The icon column's size at 96 dpi, for every tool.
 inline constexpr int kTipIconSize = 32;
 

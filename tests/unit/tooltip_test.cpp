@@ -39,7 +39,7 @@ TEST(TipTable, ToolsInOrderWithTheirTextsAndIcons) {
         EXPECT_EQ(std::wstring(tools[i].label), e.label);
         EXPECT_EQ(std::wstring(tools[i].description), e.description);
         EXPECT_EQ(std::wstring(panel::TipDescription(e.id)), e.description);
-        EXPECT_EQ(panel::TipBitmapId(e.id), e.bitmap);
+        EXPECT_EQ(panel::TipIconFor(e.id, panel::kTipIconSize).bitmapId, e.bitmap);
     }
 }
 
@@ -48,7 +48,7 @@ TEST(TipTable, OtherControlsHaveNoDescriptionAndNoIcon) {
         SCOPED_TRACE(id);
         ASSERT_NE(panel::TipDescription(id), nullptr);
         EXPECT_EQ(std::wstring(panel::TipDescription(id)), L"");
-        EXPECT_EQ(panel::TipBitmapId(id), 0);
+        EXPECT_EQ(panel::TipIconFor(id, panel::kTipIconSize).bitmapId, 0);
     }
 }
 

@@ -19,7 +19,7 @@ GlassActions PlanGlassMode(bool glass, bool subclassed) noexcept {
 }
 
 int PixelsToPointsAt(int pixels, int dotsPerInch) noexcept {
-    return MulDivRounded(pixels, 72, dotsPerInch);
+    return platform::MulDivRounded(pixels, 72, dotsPerInch);
 }
 
 int GlowSizeAt(int fontPixels, int dpi) noexcept {

@@ -22,7 +22,6 @@ struct GlassActions {
 };
 GlassActions PlanGlassMode(bool glass, bool subclassed) noexcept;
 
-using platform::MulDivRounded;
 // A height in pixels as points at dotsPerInch.
 int PixelsToPointsAt(int pixels, int dotsPerInch) noexcept;
 // The width in pixels of the glow around the check box's label at the display scale dpi: the label font's

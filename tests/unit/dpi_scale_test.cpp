@@ -5,7 +5,18 @@
 namespace {
 
 using platform::FontHeightAtDpi;
+using platform::MulDivRounded;
 using platform::Scale;
+
+TEST(DpiScale, MulDivRoundsAsTheSystemDoes) {
+    EXPECT_EQ(MulDivRounded(11, 72, 96), 8);
+    EXPECT_EQ(MulDivRounded(3, 1, 2), 2); // a half rounds away from zero
+    EXPECT_EQ(MulDivRounded(-3, 1, 2), -2);
+    EXPECT_EQ(MulDivRounded(3, 1, -2), -2);
+    EXPECT_EQ(MulDivRounded(5, 7, 0), -1);                  // no divisor
+    EXPECT_EQ(MulDivRounded(0x7FFFFFFF, 4, 2), -1);         // too large
+    EXPECT_EQ(MulDivRounded(0x7FFFFFFF, 2, 2), 0x7FFFFFFF); // the product may pass 32 bits
+}
 
 // Sizes given for 96 dpi stay exact there and follow the scale elsewhere, halves rounded away from zero.
 TEST(DpiScale, SizesFollowTheScaleAndStayExactAt96) {

@@ -56,16 +56,6 @@ TEST(GlassMode, CheckLabelGlowAndBandFollowTheScale) {
     EXPECT_EQ(panel::OpaqueBandAt(192), 6);
 }
 
-TEST(GlassMode, MulDivRoundsAsTheSystemDoes) {
-    EXPECT_EQ(panel::MulDivRounded(11, 72, 96), 8);
-    EXPECT_EQ(panel::MulDivRounded(3, 1, 2), 2); // a half rounds away from zero
-    EXPECT_EQ(panel::MulDivRounded(-3, 1, 2), -2);
-    EXPECT_EQ(panel::MulDivRounded(3, 1, -2), -2);
-    EXPECT_EQ(panel::MulDivRounded(5, 7, 0), -1);                  // no divisor
-    EXPECT_EQ(panel::MulDivRounded(0x7FFFFFFF, 4, 2), -1);         // too large
-    EXPECT_EQ(panel::MulDivRounded(0x7FFFFFFF, 2, 2), 0x7FFFFFFF); // the product may pass 32 bits
-}
-
 struct Buffer {
     int w, h;
     std::vector<std::uint32_t> pixels;

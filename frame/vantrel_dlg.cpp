@@ -268,7 +268,7 @@ void CVantrelDlg::OnPlacement() {
     if (dialog.DoModal() != IDOK)
         return;
     platform::Rect chosen = dialog.Chosen();
-    // A picture captured from the panel while the dialog was up keeps its size.
+    // A timed capture that reached zero while the dialog was up holds a picture now: it keeps its size.
     if (m_dlgOperation.HoldsPicture()) {
         const platform::Rect now = ClientOnScreen();
         chosen.right = chosen.left + now.Width();

@@ -2,6 +2,7 @@
 
 #include "platform/app.h"
 #include "platform/modal_scope.h"
+#include "platform/monitors.h"
 #include "platform/rect_win.h"
 
 #include <vector>
@@ -219,11 +220,10 @@ void CDialogEx::CentreIfUnplaced(const RECT& before) {
     if (owner && ::IsWindowEnabled(owner))
         return;
 
-    const bool ownerShown = owner && ::IsWindowVisible(owner) && !::IsIconic(owner);
-    MONITORINFO mi{};
-    mi.cbSize = sizeof(mi);
-    ::GetMonitorInfoW(::MonitorFromWindow(ownerShown ? owner : m_wnd, MONITOR_DEFAULTTONEAREST), &mi);
-    const Rect work = ToRect(mi.rcWork);
+    RECT on = now;
+    if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner))
+        ::GetWindowRect(owner, &on);
+    const Rect work = WorkAreaFor(ToRect(on));
     const Rect placed = CentreRectIn(work, work, now.right - now.left, now.bottom - now.top);
     ::SetWindowPos(m_wnd, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

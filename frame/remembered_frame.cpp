@@ -27,10 +27,9 @@ StoredValue ReadValue(HKEY key, const wchar_t* name) {
     return value;
 }
 
-bool WriteValue(HKEY key, const wchar_t* name, int value) {
+void WriteValue(HKEY key, const wchar_t* name, int value) {
     const DWORD data = static_cast<DWORD>(value);
-    return ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data)) ==
-           ERROR_SUCCESS;
+    ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data));
 }
 
 } // namespace
@@ -49,17 +48,17 @@ std::optional<StoredFrame> ReadStoredFrame() {
     return stored;
 }
 
-bool WriteStoredFrame(const platform::Rect& client, bool rightPos) {
+void WriteStoredFrame(const platform::Rect& client, bool rightPos) {
     HKEY created = nullptr;
     if (::RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created,
                           nullptr) != ERROR_SUCCESS)
-        return false;
+        return;
     const platform::UniqueRegKey key(created);
-    bool written = WriteValue(key.get(), L"Left", client.left);
-    written = WriteValue(key.get(), L"Top", client.top) && written;
-    written = WriteValue(key.get(), L"Width", client.Width()) && written;
-    written = WriteValue(key.get(), L"Height", client.Height()) && written;
-    return WriteValue(key.get(), L"RightPos", rightPos ? 1 : 0) && written;
+    WriteValue(key.get(), L"Left", client.left);
+    WriteValue(key.get(), L"Top", client.top);
+    WriteValue(key.get(), L"Width", client.Width());
+    WriteValue(key.get(), L"Height", client.Height());
+    WriteValue(key.get(), L"RightPos", rightPos ? 1 : 0);
 }
 
 } // namespace frame

@@ -12,7 +12,7 @@ namespace frame {
 // The values as they are stored, none when the key is missing; frame::CheckStoredFrame decides what counts.
 std::optional<StoredFrame> ReadStoredFrame();
 
-// Writes the five values; false when the key or a value could not be written.
-bool WriteStoredFrame(const platform::Rect& client, bool rightPos);
+// Writes the five values, as far as the registry takes them.
+void WriteStoredFrame(const platform::Rect& client, bool rightPos);
 
 } // namespace frame

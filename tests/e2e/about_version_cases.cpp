@@ -2,6 +2,7 @@
 // record has been rewritten: a record that is missing or unusable gives the name alone, a ProductVersion is
 // reshaped and cut, a failed lookup is tried again at the next opening and a successful one is kept (the
 // record is changed inside the running image for that).
+#include "tests/e2e/app.h"
 #include "tests/e2e/case_registry.h"
 #include "tests/e2e/files.h"
 #include "tests/e2e/processes.h"
@@ -373,9 +374,7 @@ void unparkLaterRecord(const Process& p) {
 // Opens the About box, checks its version line and closes it with OK (on a failure it stays open for the
 // screenshot; cleanup closes it).
 void expectAboutLine(const Process& p, HWND frame, const std::wstring& expected, const std::string& step) {
-    std::vector<HWND> before = topLevelWindows(p.pid(), L"#32770", false);
-    check(PostMessageW(frame, WM_SYSCOMMAND, IDM_ABOUTBOX, 0), step + ": PostMessage(WM_SYSCOMMAND) failed");
-    HWND about = waitForNewWindow(p, before, 10000);
+    HWND about = openAboutBox(p, frame, IDM_ABOUTBOX, 10000);
     check(about != nullptr,
           step + ": no About box appeared within 10 s; windows of the process:" + describeWindows(p.pid()));
     expectEq(step + ": caption", kAboutCaption, windowText(about));

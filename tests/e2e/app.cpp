@@ -330,12 +330,23 @@ long clearWatchingScreen(const App& app, const PatternWindow& beneath, const std
     return samples;
 }
 
-void expectDockedRight(const App& app, const std::string& when) {
+HWND openAboutBox(const Process& process, HWND frame, WPARAM command, DWORD ms) {
+    const std::vector<HWND> before = topLevelWindows(process.pid(), L"#32770", false);
+    if (!PostMessageW(frame, WM_SYSCOMMAND, command, 0))
+        return nullptr;
+    return waitForNewWindow(process, before, ms);
+}
+
+void expectDocked(const App& app, bool right, const std::string& when) {
     const RECT f = windowRect(app.frame), p = windowRect(app.panel);
     sayKey((when + "_frame").c_str(), rectText(f));
     sayKey((when + "_panel").c_str(), rectText(p));
-    expectEq(when + ": panel's left edge on the frame's right edge", f.right, p.left);
-    expectEq(when + ": panel's top level with the frame's", f.top, p.top);
+    const std::string rects = " (frame " + rectText(f) + ", panel " + rectText(p) + ")";
+    if (right)
+        expectEq(when + ": panel's left edge on the frame's right edge" + rects, f.right, p.left);
+    else
+        expectEq(when + ": panel's right edge on the frame's left edge" + rects, f.left, p.right);
+    expectEq(when + ": panel's top level with the frame's" + rects, f.top, p.top);
 }
 
 } // namespace e2e

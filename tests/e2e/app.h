@@ -3,7 +3,10 @@
 
 #include "tests/e2e/files.h"
 #include "tests/e2e/processes.h"
+#include "tests/e2e/wait.h"
 #include "tests/support/launch.h"
+
+#include "res/resource.h"
 
 #include <windows.h>
 
@@ -46,6 +49,9 @@ private:
     std::wstring caption_;
 };
 
+// Opens the About box with a window-menu command posted to the frame (IDM_ABOUTBOX, or another of 0x0010 to
+// 0x001F) and waits for it: the box, or null when none appeared within ms.
+HWND openAboutBox(const Process& process, HWND frame, WPARAM command = IDM_ABOUTBOX, DWORD ms = kWaitMs);
 // Gives a control of the panel the keyboard focus (as Tab would) with the panel in the foreground.
 void focusControl(const App& app, int id);
 // The message box vantrel shows: a new #32770 window captioned messageCaption() with the text in static
@@ -81,8 +87,9 @@ class PatternWindow;
 // after: every sample must be that pattern, whatever look lies between. Returns the number of samples.
 long clearWatchingScreen(const App& app, const PatternWindow& beneath, const std::string& when);
 
-// The panel's window stands on the frame's right edge, its top level with the frame's (Wine has no invisible
-// borders: the window rectangles are what is seen).
-void expectDockedRight(const App& app, const std::string& when);
+// The panel's window stands beside the frame, its left edge on the frame's right edge (right) or its right
+// edge on the frame's left edge, its top level with the frame's (Wine has no invisible borders: the window
+// rectangles are what is seen).
+void expectDocked(const App& app, bool right, const std::string& when);
 
 } // namespace e2e

@@ -101,9 +101,7 @@ RECT xWindowRect(HWND frame) {
 
 // The lines of the About box's text controls, each shown whole in the dialog's font at dpi.
 void expectAboutLinesWhole(const App& app, int dpi) {
-    const std::vector<HWND> before = topLevelWindows(app.process.pid(), L"#32770", false);
-    check(PostMessageW(app.frame, WM_SYSCOMMAND, IDM_ABOUTBOX, 0), "cannot open the About box");
-    const HWND about = waitForNewWindow(app.process, before);
+    const HWND about = openAboutBox(app.process, app.frame);
     check(about != nullptr, "no About box appeared");
     std::vector<HWND> lines;
     for (HWND child = GetWindow(about, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
@@ -136,7 +134,7 @@ void expectRightAt(int dpi) {
     const RECT x = xWindowRect(app.frame), w = windowRect(app.frame);
     sayKey("x_window", rectText(x));
     check(EqualRect(&x, &w), "the X server has the frame at " + rectText(x) + ", Win32 at " + rectText(w));
-    expectDockedRight(app, "at " + std::to_string(dpi) + " dpi");
+    expectDocked(app, true, "at " + std::to_string(dpi) + " dpi");
 
     // Capture takes exactly the pixels beneath and shows them once the screen changes. (The pattern has no
     // key-coloured pixels here: Wine cannot make a keyed window of a client area this large holding that
@@ -223,7 +221,7 @@ void caseScaleChangeMessage() {
         expectEq(std::string(s.name) + ": client height", client.bottom - client.top, now.bottom - now.top);
         expectEq(std::string(s.name) + ": client area's left edge", s.clientAt.x, now.left);
         expectEq(std::string(s.name) + ": client area's top edge", s.clientAt.y, now.top);
-        expectDockedRight(app, s.name);
+        expectDocked(app, true, s.name);
     }
     // Back to 96 dpi where it is: nothing moves.
     const RECT before = clientRectOnScreen(app.frame);
@@ -253,7 +251,7 @@ void caseScaleChangeMessage() {
     }
     check(scaled.client.cx >= at144(made.client.cx) && scaled.client.cy == at144(made.client.cy),
           "the panel's client area is not one and a half times as large");
-    expectDockedRight(app, "panel at 144 dpi");
+    expectDocked(app, true, "panel at 144 dpi");
     expectRightPosWhole(app, 144, "panel_at_144");
     expectScaledTip(app, IDC_COPY, 144);
 
@@ -267,7 +265,7 @@ void caseScaleChangeMessage() {
                   " back at 96 dpi, not " + rectText(made.controls[i]));
     expectEq("panel's client width back at 96 dpi", made.client.cx, back.client.cx);
     expectEq("panel's client height back at 96 dpi", made.client.cy, back.client.cy);
-    expectDockedRight(app, "panel back at 96 dpi");
+    expectDocked(app, true, "panel back at 96 dpi");
     expectRightPosWhole(app, 96, "panel_back_at_96");
     expectScaledTip(app, IDC_COPY, 96);
 }

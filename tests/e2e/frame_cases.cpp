@@ -56,9 +56,7 @@ std::wstring aboutText(const Process& p, HWND frame, WPARAM command, const wchar
                        const std::string& when = "") {
     std::string step = "About" + (when.empty() ? "" : " " + when) + " (WM_SYSCOMMAND " +
                        hex(reinterpret_cast<void*>(command)) + ")";
-    std::vector<HWND> before = topLevelWindows(p.pid(), L"#32770", false);
-    check(PostMessageW(frame, WM_SYSCOMMAND, command, 0), step + ": PostMessage to the frame failed");
-    HWND about = waitForNewWindow(p, before, 10000);
+    HWND about = openAboutBox(p, frame, command, 10000);
     if (!about) {
         for (HWND w : topLevelWindows(p.pid(), L"#32770", false))
             if (windowText(w) == kAboutCaption)

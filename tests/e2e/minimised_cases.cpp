@@ -19,7 +19,7 @@ void caseMinimisedFrame() {
     check(waitFor([&] { return windowText(app.frame) == expectedCaption(app.frame); }, 5000),
           "minimised: the caption " + quoted(windowText(app.frame)) + " does not show the client size " +
               quoted(expectedCaption(app.frame)));
-    expectDockedRight(app, "minimised");
+    expectDocked(app, true, "minimised");
 
     PostMessageW(app.frame, WM_SYSCOMMAND, SC_RESTORE, 0);
     check(

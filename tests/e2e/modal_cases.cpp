@@ -31,9 +31,7 @@ void expectEnabled(const App& app, bool enabled, const std::string& when) {
 
 // Opens the About box from the frame's window menu and waits for it.
 HWND openAbout(const App& app) {
-    const std::vector<HWND> before = topLevelWindows(app.process.pid(), L"#32770", false);
-    check(PostMessageW(app.frame, WM_SYSCOMMAND, IDM_ABOUTBOX, 0), "could not post the About command");
-    HWND about = waitForNewWindow(app.process, before);
+    HWND about = openAboutBox(app.process, app.frame);
     check(about != nullptr && windowText(about) == kAboutCaption,
           "the About box did not open; windows of vantrel:" + describeWindows(app.process.pid()));
     return about;

@@ -68,17 +68,6 @@ void expectClipboardPicture(const RECT& client, Expected expected, const std::st
 
 // ---------------------------------------------------------------- docking
 
-void expectDocked(const App& app, bool right, const std::string& when) {
-    RECT f = windowRect(app.frame), p = windowRect(app.panel);
-    sayKey((when + "_frame").c_str(), rectText(f));
-    sayKey((when + "_panel").c_str(), rectText(p));
-    if (right)
-        expectEq(when + ": panel left edge on the frame's right edge", f.right, p.left);
-    else
-        expectEq(when + ": panel right edge on the frame's left edge", f.left, p.right);
-    expectEq(when + ": panel top level with the frame's", f.top, p.top);
-}
-
 void casePanelDocking() {
     App app;
     RECT start = windowRect(app.panel);

@@ -114,9 +114,7 @@ int shotsMode(const std::wstring& dirArg) {
         std::wstring frameShot = joinPath(dir, L"frame.bmp");
         check(saveScreenBmp(frameShot), "could not write " + narrow(frameShot));
         sayKey("shot", frameShot);
-        std::vector<HWND> before = topLevelWindows(p.pid(), L"#32770", false);
-        check(PostMessageW(frame, WM_SYSCOMMAND, IDM_ABOUTBOX, 0), "PostMessage(WM_SYSCOMMAND) failed");
-        HWND about = waitForNewWindow(p, before, 10000);
+        HWND about = openAboutBox(p, frame, IDM_ABOUTBOX, 10000);
         check(about != nullptr, "no About box appeared");
         Sleep(800);
         std::wstring aboutShot = joinPath(dir, L"about.bmp");

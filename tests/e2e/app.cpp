@@ -5,7 +5,6 @@
 #include "tests/e2e/screen.h"
 #include "tests/e2e/wait.h"
 #include "tests/e2e/window_lookup.h"
-#include "tests/support/dib.h"
 #include "tests/support/stopwatch.h"
 
 #include "res/resource.h"
@@ -145,30 +144,11 @@ std::vector<int> buttonIds(HWND box) {
 namespace {
 // A system icon as a static control draws it: at the given size, over a background of one colour.
 std::vector<uint32_t> drawnIcon(const wchar_t* id, int width, int height, uint32_t background) {
-    std::vector<uint32_t> rgb(static_cast<size_t>(width) * height);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi = support::topDownInfo(width, height);
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (dib && bits) {
-        HGDIOBJ old = SelectObject(memory, dib);
-        HBRUSH brush =
-            CreateSolidBrush(RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF));
-        RECT all{0, 0, width, height};
-        FillRect(memory, &all, brush);
-        DeleteObject(brush);
-        DrawIconEx(memory, 0, 0, LoadIconW(nullptr, id), width, height, 0, nullptr, DI_NORMAL);
-        GdiFlush();
-        const uint32_t* p = static_cast<const uint32_t*>(bits);
-        for (size_t i = 0; i < rgb.size(); ++i)
-            rgb[i] = p[i] & 0xFFFFFF;
-        SelectObject(memory, old);
-        DeleteObject(dib);
-    }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return rgb;
+    const Pixels drawn = drawnPixels(width, height, [&](HDC dc) {
+        fillSolid(dc, RECT{0, 0, width, height}, background);
+        DrawIconEx(dc, 0, 0, LoadIconW(nullptr, id), width, height, 0, nullptr, DI_NORMAL);
+    });
+    return drawn.rgb.empty() ? std::vector<uint32_t>(static_cast<size_t>(width) * height) : drawn.rgb;
 }
 } // namespace
 

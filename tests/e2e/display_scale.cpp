@@ -3,7 +3,6 @@
 #include "tests/e2e/report.h"
 #include "tests/e2e/screen.h"
 #include "tests/e2e/wait.h"
-#include "tests/support/dib.h"
 
 #include <algorithm>
 #include <utility>
@@ -157,28 +156,22 @@ std::pair<size_t, size_t> textInkShown(const RECT& area, const std::wstring& tex
     SIZE extent{};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
     const int pad = 4, w = extent.cx + 2 * pad, h = extent.cy + 2 * pad;
-    BITMAPINFO bi = support::topDownInfo(w, h);
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    std::vector<POINT> ink;
-    if (dib && bits) {
-        HGDIOBJ oldBitmap = SelectObject(dc, dib);
-        auto* px = static_cast<uint32_t*>(bits);
-        std::fill(px, px + static_cast<size_t>(w) * h, bg);
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-        TextOutW(dc, pad, pad, text.c_str(), static_cast<int>(text.size()));
-        GdiFlush();
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                if (isInk(px[static_cast<size_t>(y) * w + x] & 0xFFFFFF, bg))
-                    ink.push_back(POINT{x - pad, y - pad});
-        SelectObject(dc, oldBitmap);
-        DeleteObject(dib);
-    }
     SelectObject(dc, oldFont);
-    DeleteObject(hfont);
     DeleteDC(dc);
+    const Pixels drawn = drawnPixels(w, h, [&](HDC into) {
+        fillSolid(into, RECT{0, 0, w, h}, bg);
+        HGDIOBJ old = SelectObject(into, hfont);
+        SetBkMode(into, TRANSPARENT);
+        SetTextColor(into, GetSysColor(COLOR_BTNTEXT));
+        TextOutW(into, pad, pad, text.c_str(), static_cast<int>(text.size()));
+        SelectObject(into, old);
+    });
+    DeleteObject(hfont);
+    std::vector<POINT> ink;
+    for (int y = 0; y < drawn.height; ++y)
+        for (int x = 0; x < drawn.width; ++x)
+            if (isInk(drawn.at(x, y), bg))
+                ink.push_back(POINT{x - pad, y - pad});
 
     // The place inside the area where most of that ink is on the screen: the whole of it when the text is
     // shown whole, less when it is cut off.

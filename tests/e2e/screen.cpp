@@ -8,31 +8,48 @@
 
 namespace e2e {
 
-Pixels captureScreen(const RECT& area) {
+void fillSolid(HDC dc, const RECT& rect, uint32_t rgb) {
+    HBRUSH brush = CreateSolidBrush(RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
+    FillRect(dc, &rect, brush);
+    DeleteObject(brush);
+}
+
+Pixels drawnPixels(int width, int height, const std::function<void(HDC)>& draw) {
     Pixels px;
-    px.width = area.right - area.left;
-    px.height = area.bottom - area.top;
-    if (px.width <= 0 || px.height <= 0)
+    if (width <= 0 || height <= 0)
         return px;
-    BITMAPINFO bi = support::topDownInfo(px.width, px.height);
+    BITMAPINFO bi = support::topDownInfo(width, height);
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (dib && bits) {
+    ReleaseDC(nullptr, screen);
+    if (mem && dib && bits) {
         HGDIOBJ old = SelectObject(mem, dib);
-        BitBlt(mem, 0, 0, px.width, px.height, screen, area.left, area.top, SRCCOPY);
+        draw(mem);
         GdiFlush();
         const uint32_t* src = static_cast<const uint32_t*>(bits);
-        px.rgb.assign(src, src + static_cast<size_t>(px.width) * px.height);
+        px.width = width;
+        px.height = height;
+        px.rgb.assign(src, src + static_cast<size_t>(width) * height);
         for (auto& p : px.rgb)
             p &= 0xFFFFFF;
         SelectObject(mem, old);
-        DeleteObject(dib);
     }
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
+    if (dib)
+        DeleteObject(dib);
+    if (mem)
+        DeleteDC(mem);
     return px;
+}
+
+Pixels captureScreen(const RECT& area) {
+    return drawnPixels(area.right - area.left, area.bottom - area.top, [&](HDC dc) {
+        HDC screen = GetDC(nullptr);
+        BitBlt(dc, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left, area.top,
+               SRCCOPY);
+        ReleaseDC(nullptr, screen);
+    });
 }
 
 bool writeBmp(const std::wstring& path, const Pixels& px) {

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,12 +20,18 @@ struct Pixels {
     std::vector<uint32_t> rgb; // 0x00RRGGBB, top row first
     uint32_t at(int x, int y) const { return rgb[static_cast<size_t>(y) * width + x]; }
 };
+// What draw(dc) draws into a width x height bitmap of the driver's own (dc a memory DC like the screen's, the
+// bitmap selected); empty when the bitmap cannot be made.
+Pixels drawnPixels(int width, int height, const std::function<void(HDC)>& draw);
+// The pixels the screen shows in area.
 Pixels captureScreen(const RECT& area);
 // Writes pixels as a 24-bit BMP file; false when it cannot be written.
 bool writeBmp(const std::wstring& path, const Pixels& px);
 // The whole virtual screen as a BMP file.
 bool saveScreenBmp(const std::wstring& path);
 std::string colourText(uint32_t rgb);
+// Fills rect of dc with one colour (0x00RRGGBB).
+void fillSolid(HDC dc, const RECT& rect, uint32_t rgb);
 
 // A non-topmost borderless window of this driver (own thread) painted with patternColour(x, y, variant) in
 // its own coordinates; it never becomes active. Variant 0 never holds the frame's key colour; variant 1

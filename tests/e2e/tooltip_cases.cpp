@@ -12,7 +12,6 @@
 #include "tests/e2e/tips.h"
 #include "tests/e2e/wait.h"
 #include "tests/e2e/window_lookup.h"
-#include "tests/support/dib.h"
 
 #include "platform/dpi_scale.h"
 #include "platform/tooltip_look.h"
@@ -171,30 +170,20 @@ public:
     };
     Pixels draw(int width, const std::vector<uint32_t>& rows, const std::vector<Piece>& pieces) const {
         const int height = static_cast<int>(rows.size());
-        BITMAPINFO bi = topDownInfo(width, height);
-        void* bits = nullptr;
-        HBITMAP dib = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        check(dib && bits, "cannot make a bitmap to draw the expected text in");
-        auto* px = static_cast<uint32_t*>(bits);
-        for (int y = 0; y < height; ++y)
-            std::fill(px + static_cast<size_t>(y) * width, px + static_cast<size_t>(y + 1) * width, rows[y]);
-        HGDIOBJ oldBitmap = SelectObject(dc_, dib);
-        SetBkMode(dc_, TRANSPARENT);
-        SetTextColor(dc_, RGB(kText >> 16, (kText >> 8) & 0xFF, kText & 0xFF));
-        for (const Piece& piece : pieces) {
-            SelectObject(dc_, piece.font);
-            ExtTextOutW(dc_, piece.at.x, piece.at.y, 0, nullptr, piece.text.c_str(),
-                        static_cast<UINT>(piece.text.size()), nullptr);
-        }
-        GdiFlush();
-        Pixels out;
-        out.width = width;
-        out.height = height;
-        out.rgb.assign(px, px + static_cast<size_t>(width) * height);
-        for (uint32_t& p : out.rgb)
-            p &= 0xFFFFFF;
-        SelectObject(dc_, oldBitmap);
-        DeleteObject(dib);
+        const Pixels out = drawnPixels(width, height, [&](HDC dc) {
+            for (int y = 0; y < height; ++y)
+                fillSolid(dc, RECT{0, y, width, y + 1}, rows[y]);
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, RGB(kText >> 16, (kText >> 8) & 0xFF, kText & 0xFF));
+            HGDIOBJ oldFont = GetCurrentObject(dc, OBJ_FONT);
+            for (const Piece& piece : pieces) {
+                SelectObject(dc, piece.font);
+                ExtTextOutW(dc, piece.at.x, piece.at.y, 0, nullptr, piece.text.c_str(),
+                            static_cast<UINT>(piece.text.size()), nullptr);
+            }
+            SelectObject(dc, oldFont);
+        });
+        check(!out.rgb.empty(), "cannot make a bitmap to draw the expected text in");
         return out;
     }
 

@@ -11,6 +11,7 @@ namespace e2e {
 
 using support::joinPath;
 using support::narrow;
+using support::tempFolder;
 
 std::wstring vantrelPath() {
     return joinPath(support::moduleFolder(), L"vantrel.exe");
@@ -35,8 +36,7 @@ std::wstring toWindowsPath(const std::wstring& path) {
 }
 
 TempDir::TempDir() {
-    wchar_t base[MAX_PATH];
-    GetTempPathW(MAX_PATH, base);
+    const std::wstring base = tempFolder();
     static int serial = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::wstring candidate =

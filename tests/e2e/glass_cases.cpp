@@ -521,9 +521,8 @@ void expectAlpha(const App& app, const GlassCopy& copy, const PanelView& v, cons
 
 // Writes the pixels as NAME.bmp in VANTREL_SHOT_DIR, or else in the driver's folder.
 void saveShot(const std::string& name, const Pixels& px) {
-    wchar_t dir[MAX_PATH];
-    DWORD n = GetEnvironmentVariableW(L"VANTREL_SHOT_DIR", dir, MAX_PATH);
-    const std::wstring folder = n > 0 && n < MAX_PATH ? toWindowsPath(dir) : moduleFolder();
+    const std::wstring dir = environmentVariable(L"VANTREL_SHOT_DIR");
+    const std::wstring folder = dir.empty() ? moduleFolder() : toWindowsPath(dir);
     CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring file = joinPath(folder, widen(name) + L".bmp");
     check(writeBmp(file, px), "could not write " + narrow(file));

@@ -3,6 +3,7 @@
 #include "tests/e2e/files.h"
 #include "tests/e2e/report.h"
 #include "tests/e2e/window_lookup.h"
+#include "tests/support/paths.h"
 #include "tests/support/text.h"
 
 #include <algorithm>
@@ -161,11 +162,9 @@ bool Process::closeProperly() {
 }
 
 HelperResult runHelper(const std::wstring& arguments, DWORD ms) {
-    wchar_t self[MAX_PATH * 2];
-    DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH * 2);
     Pipe pipe = Pipe::create(true);
     LaunchOptions options;
-    options.exe.assign(self, n);
+    options.exe = support::modulePath();
     options.arguments = arguments;
     options.stdOut = pipe.write.get();
     support::Launched child = startProcess(options);
@@ -207,9 +206,7 @@ std::vector<std::pair<std::string, std::string>> parseLines(const std::string& o
 }
 
 long long unixAnonymousKb(const std::string& exeName) {
-    wchar_t prefixBuf[1024] = L"";
-    GetEnvironmentVariableW(L"WINEPREFIX", prefixBuf, 1024);
-    const std::string wantedPrefix = "WINEPREFIX=" + narrow(prefixBuf);
+    const std::string wantedPrefix = "WINEPREFIX=" + narrow(support::environmentVariable(L"WINEPREFIX"));
     WIN32_FIND_DATAW fd;
     HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &fd);
     if (find == INVALID_HANDLE_VALUE)

@@ -10,6 +10,7 @@
 
 namespace e2e {
 
+using support::environmentVariable;
 using support::joinPath;
 using support::narrow;
 using support::widen;
@@ -95,9 +96,8 @@ void screenshotOnFailure() {
     if (g_shotTaken)
         return;
     g_shotTaken = true;
-    wchar_t dir[MAX_PATH];
-    DWORD n = GetEnvironmentVariableW(L"VANTREL_SHOT_DIR", dir, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
+    const std::wstring dir = environmentVariable(L"VANTREL_SHOT_DIR");
+    if (dir.empty())
         return;
     std::wstring folder = toWindowsPath(dir);
     CreateDirectoryW(folder.c_str(), nullptr);

@@ -2,19 +2,42 @@
 
 #include <windows.h>
 
-#include <iterator>
+#include <algorithm>
 #include <vector>
 
 namespace support {
 
-std::wstring moduleFolder() {
+namespace {
+
+// What a call that writes at most `size` characters into a buffer gives, however long: it answers the
+// length it wrote, or, when that did not fit, the size it needs (0 for nothing).
+template <class Call> std::wstring grown(Call call) {
     std::vector<wchar_t> buf(MAX_PATH);
     for (;;) {
-        const DWORD len = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        const DWORD len = call(buf.data(), static_cast<DWORD>(buf.size()));
         if (len < buf.size())
-            return folderOf(std::wstring(buf.data(), len));
-        buf.resize(buf.size() * 2);
+            return std::wstring(buf.data(), len);
+        buf.resize(std::max<size_t>(len + 1, buf.size() * 2));
     }
+}
+
+} // namespace
+
+std::wstring modulePath() {
+    // GetModuleFileNameW fills a buffer that is too small and answers its size.
+    return grown([](wchar_t* buf, DWORD size) { return GetModuleFileNameW(nullptr, buf, size); });
+}
+
+std::wstring moduleFolder() {
+    return folderOf(modulePath());
+}
+
+std::wstring environmentVariable(const wchar_t* name) {
+    return grown([name](wchar_t* buf, DWORD size) { return GetEnvironmentVariableW(name, buf, size); });
+}
+
+std::wstring tempFolder() {
+    return grown([](wchar_t* buf, DWORD size) { return GetTempPathW(size, buf); });
 }
 
 std::wstring folderOf(const std::wstring& path) {
@@ -36,11 +59,11 @@ std::wstring resolveFile(const std::wstring& path) {
     const bool absolute =
         (path.size() >= 2 && path[1] == L':') || (!path.empty() && (path[0] == L'\\' || path[0] == L'/'));
     const std::wstring joined = absolute ? path : joinPath(moduleFolder(), path);
-    wchar_t full[MAX_PATH * 4];
-    const DWORD len = GetFullPathNameW(joined.c_str(), static_cast<DWORD>(std::size(full)), full, nullptr);
-    if (len == 0 || len >= std::size(full))
+    const std::wstring full =
+        grown([&](wchar_t* buf, DWORD size) { return GetFullPathNameW(joined.c_str(), size, buf, nullptr); });
+    if (full.empty())
         return {};
-    const DWORD attributes = GetFileAttributesW(full);
+    const DWORD attributes = GetFileAttributesW(full.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return {};
     return full;

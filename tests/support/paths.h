@@ -5,8 +5,13 @@
 
 namespace support {
 
-// The folder this program's executable is in.
+// This program's executable, and the folder it is in.
+std::wstring modulePath();
 std::wstring moduleFolder();
+// The value of an environment variable, however long; empty when it is not set.
+std::wstring environmentVariable(const wchar_t* name);
+// The folder for temporary files, with its ending backslash.
+std::wstring tempFolder();
 // Everything before the last slash or backslash; empty when there is none.
 std::wstring folderOf(const std::wstring& path);
 std::wstring joinPath(const std::wstring& dir, const std::wstring& name);

@@ -210,6 +210,16 @@ bool COperationDlg::OnCommand(UINT id, UINT code) {
     return CDialogEx::OnCommand(id, code);
 }
 
+// A minimised frame marks no region (a timed capture can reach zero then): the user is told, as for a capture
+// that fails, and neither window is hidden or shown, so the panel stays out of sight with the frame and comes
+// back with it.
+bool COperationDlg::HostShowsRegion() {
+    if (!::IsIconic(m_host.HostWindow()))
+        return true;
+    platform::ShowMessage(m_wnd, panel::kCaptureFailedText);
+    return false;
+}
+
 // Both windows leave the screen, frame first, and the screen gets time to redraw beneath them.
 void COperationDlg::HideWindows() {
     ::ShowWindow(m_host.HostWindow(), SW_HIDE);
@@ -226,6 +236,8 @@ void COperationDlg::ShowWindows() {
 // picture and the frame's look stay as they are. What reaches the clipboard is the screen, not the held
 // picture, so a held picture that was not kept stays so.
 void COperationDlg::OnCaptureToClipboard() {
+    if (!HostShowsRegion())
+        return;
     HideWindows();
     const platform::SharedBitmap shot = panel::CopyScreenUnderClient(m_host.HostWindow());
     const bool captured = static_cast<bool>(shot);
@@ -250,7 +262,7 @@ void COperationDlg::OnCaptureButton() {
 // Called for Capture, from the button or at the end of a countdown: freezes the screen under the frame
 // and shows it in the frame.
 void COperationDlg::OnCapture() {
-    if (!Permitted(m_wnd, panel::Command::Capture, HoldsPicture()))
+    if (!Permitted(m_wnd, panel::Command::Capture, HoldsPicture()) || !HostShowsRegion())
         return;
     HideWindows();
     platform::UniqueBitmap shot = panel::CopyScreenUnderClient(m_host.HostWindow());

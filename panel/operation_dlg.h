@@ -69,6 +69,7 @@ private:
     void ApplyGlassMode();
     void SubclassGlassControls();
     void DisableHideAnimations();
+    bool HostShowsRegion();
     void HideWindows();
     void ShowWindows();
     // Tells the user when the clipboard did not take the bitmap; true when it did.

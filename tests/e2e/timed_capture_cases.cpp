@@ -28,6 +28,8 @@ namespace {
 
 const wchar_t kAlreadyCaptured[] =
     L"すでにキャプチャー中です。\r\n再度キャプチャーするにはClearしてください.";
+const wchar_t kCaptureFailed[] = L"画面をキャプチャーできませんでした。\r\n"
+                                 L"キャプチャーする範囲を確かめてください.";
 const std::wstring kCaptureText = L"Capture";
 
 std::wstring captureButtonText(const App& app) {
@@ -390,6 +392,27 @@ void caseCancel() {
     waitButtonText(app, kCaptureText, "a click on the button counting 5", 1500);
 }
 
+// A count that reaches zero while the frame is minimised captures nothing, since the frame marks no region
+// then: the user is told as for any capture that fails, the panel stays out of sight with the frame, and
+// restoring the frame brings both back, see-through.
+void caseMinimisedAtZero() {
+    App app;
+    postTimed(app, IDM_CAPTURE_IN_3S);
+    waitButtonText(app, L"3", "the 3 s item");
+    PostMessageW(app.frame, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    check(waitFor([&] { return IsIconic(app.frame) != FALSE; }, 3000), "the frame did not minimise");
+    waitButtonText(app, kCaptureText, "the count of the minimised frame", 5000);
+    expectMessage(app, kCaptureFailed, "zero with the frame minimised");
+    check(IsIconic(app.frame) && !IsWindowVisible(app.panel),
+          "the panel is shown while the frame is minimised (iconic " + std::to_string(IsIconic(app.frame)) +
+              ")");
+    PostMessageW(app.frame, WM_SYSCOMMAND, SC_RESTORE, 0);
+    check(waitFor([&] { return !IsIconic(app.frame) && IsWindowVisible(app.panel); }, 5000),
+          "restoring did not bring the frame and the panel back");
+    expectDocked(app, true, "restored");
+    check(app.layered(), "the restored frame is not see-through");
+}
+
 // ---------------------------------------------------------------- the end of the program
 
 // WM_CLOSE to the frame just before zero ends the program at once with exit code 0; the frame keeps its
@@ -421,6 +444,7 @@ const RegisterCase kTimedCaptureCases[] = {
     {"timed_capture_other_menu", caseOtherMenuInPicture},
     {"timed_capture_cancel", caseCancel},
     {"timed_capture_end_while_counting", caseEndWhileCounting},
+    {"timed_capture_minimised_at_zero", caseMinimisedAtZero},
 };
 
 } // namespace

@@ -35,6 +35,7 @@ constexpr UINT kCountdownTickMs = 1000;
 
 // The panel's controls in the order of its template.
 constexpr int kControlIds[] = {IDC_CLEAR, IDC_CAPTURE, IDC_COPY, IDC_SAVE, IDC_RIGHTPOS};
+static_assert(std::size(kControlIds) == 5, "one glass control for each of the panel's controls");
 
 // Shows the refusal of a command in the current state; true when the command may run.
 bool Permitted(HWND panel, panel::Command command, bool pictureHeld) {
@@ -104,11 +105,8 @@ void COperationDlg::ApplyGlassMode() {
         SubclassGlassControls();
     if (actions.detach) {
         m_bSubclassed = false;
-        m_btnClear.UnsubclassWindow();
-        m_btnCapture.UnsubclassWindow();
-        m_btnCopy.UnsubclassWindow();
-        m_btnSave.UnsubclassWindow();
-        m_chkRightPos.UnsubclassWindow();
+        for (COpaControl* control : GlassControls())
+            control->UnsubclassWindow();
     }
     ::InvalidateRect(m_wnd, nullptr, TRUE);
 }
@@ -121,6 +119,7 @@ void COperationDlg::DisableHideAnimations() {
     platform::DisableTransitions(m_wnd);
 }
 
+// The five controls' owners, in the order of kControlIds (the template's).
 std::array<COpaControl*, 5> COperationDlg::GlassControls() noexcept {
     return {&m_btnClear, &m_btnCapture, &m_btnCopy, &m_btnSave, &m_chkRightPos};
 }
@@ -130,13 +129,11 @@ void COperationDlg::SubclassGlassControls() {
     if (m_bSubclassed)
         return;
     m_bSubclassed = true;
-    m_btnClear.SubclassDlgItem(IDC_CLEAR, m_wnd);
-    m_btnCapture.SubclassDlgItem(IDC_CAPTURE, m_wnd);
-    m_btnCopy.SubclassDlgItem(IDC_COPY, m_wnd);
-    m_btnSave.SubclassDlgItem(IDC_SAVE, m_wnd);
-    m_chkRightPos.SubclassDlgItem(IDC_RIGHTPOS, m_wnd);
-    for (COpaControl* control : GlassControls())
-        control->SetDpi(m_dpi);
+    const std::array<COpaControl*, 5> controls = GlassControls();
+    for (size_t i = 0; i < controls.size(); ++i) {
+        controls[i]->SubclassDlgItem(kControlIds[i], m_wnd);
+        controls[i]->SetDpi(m_dpi);
+    }
 }
 
 // Called when desktop composition is switched on or off while the panel runs.

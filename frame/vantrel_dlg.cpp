@@ -339,12 +339,9 @@ LRESULT CVantrelDlg::OnNcHitTest(LPARAM lp) {
 // scale is changed: the client area keeps its size in pixels, and with it the region the frame marks and
 // the caption; only the frame around it takes the new scale. The move docks the panel.
 void CVantrelDlg::OnDpiChanged(int dpi, const RECT& suggested) {
-    RECT client{};
-    ::GetClientRect(m_wnd, &client);
-    ::MapWindowPoints(m_wnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
     const platform::Rect margins = platform::NonClientMargins(m_wnd, dpi);
     const platform::Rect window =
-        frame::FrameRectAfterDpiChange(platform::ToRect(client), margins, platform::ToRect(suggested));
+        frame::FrameRectAfterDpiChange(ClientOnScreen(), margins, platform::ToRect(suggested));
     platform::MoveWindowAroundClient(m_wnd, window, platform::Inset(window, margins));
 }
 

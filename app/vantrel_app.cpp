@@ -3,6 +3,7 @@
 #include "app/console_events.h"
 #include "app/debug_switch.h"
 #include "frame/vantrel_dlg.h"
+#include "platform/com_apartment.h"
 #include "platform/unique_handle.h"
 #include "res/resource.h"
 
@@ -80,6 +81,9 @@ bool CVantrelApp::InitInstance() {
     ::InitCommonControlsEx(&icc);
 
     CWinApp::InitInstance();
+    // The thread's COM apartment lives as long as the program: the save dialog loads shell extensions
+    // that may outlive the call that showed it. It is left as the program ends.
+    platform::EnterComApartment();
 
     // A failed split yields no array: the program then runs as if it had no arguments.
     int argc = 0;

@@ -12,7 +12,6 @@ bool g_entered = false;
 bool EnterComApartment() noexcept {
     if (g_entered)
         return true;
-    // ole32 is bound here, on first need, not at start-up.
     const Ole32Dll& com = BoundOle32();
     g_entered = com.Complete() &&
                 SUCCEEDED(com.CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));

@@ -1,7 +1,7 @@
 #pragma once
-// The user-interface thread's COM apartment (apartment-threaded, without OLE 1 DDE), entered once, the
-// first time the program needs COM, and left as the program ends: what a shell dialog loads into the
-// process (shell extensions) may outlive the call that showed it.
+// The user-interface thread's COM apartment (apartment-threaded, without OLE 1 DDE), entered once at
+// start-up and left as the program ends: what a shell dialog loads into the process (shell extensions) may
+// outlive the call that showed it.
 
 namespace platform {
 

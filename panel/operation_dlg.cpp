@@ -180,6 +180,7 @@ LRESULT COperationDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         break;
+    case WM_ENABLE: OnEnable(wp != FALSE); break;
     case WM_DESTROY: OnDestroy(); break;
     case WM_DPICHANGED: OnDpiChanged(HIWORD(wp)); return 0;
     case WM_CTLCOLORMSGBOX:
@@ -338,9 +339,11 @@ void COperationDlg::OnSave() {
 
 // The countdown changes nothing but the Capture button's text: neither window is activated, focused or
 // hidden until the capture itself, so the user can open a menu or hover in another program meanwhile.
-// With a picture held, Capture's own refusal is shown at once and nothing starts.
+// With a picture held, Capture's own refusal is shown at once and nothing starts; under one of the program's
+// modal runs (the panel is disabled then) nothing starts either.
 void COperationDlg::StartTimedCapture(int seconds) {
-    if (!m_wnd || CountingDown() || !Permitted(m_wnd, panel::Command::Capture, HoldsPicture()))
+    if (!m_wnd || CountingDown() || !::IsWindowEnabled(m_wnd) ||
+        !Permitted(m_wnd, panel::Command::Capture, HoldsPicture()))
         return;
     if (!m_countdown.Start(seconds))
         return;
@@ -374,6 +377,14 @@ void COperationDlg::StopCountdown() {
 
 void COperationDlg::ShowCountdown() {
     ::SetDlgItemTextW(m_wnd, IDC_CAPTURE, panel::CaptureButtonText(m_countdown, m_captureText).c_str());
+}
+
+// Called when the panel is disabled or enabled again. It is disabled only for one of the program's modal runs
+// (a dialog or message box of either window), which no command may run under: a countdown stops there
+// rather than capture the dialog at zero, and the button shows the stop at once.
+void COperationDlg::OnEnable(bool enabled) {
+    if (!enabled)
+        StopCountdown();
 }
 
 // Called as the panel's window goes (the program ends): a running countdown ends with it, capturing

@@ -34,7 +34,8 @@ public:
     bool DocksRight() const noexcept { return m_bRightPos; }
     // Docks on the host's right (true) or left from now on, with the Right Pos box ticked to match.
     void SetDocksRight(bool right);
-    // Runs the Capture command after a countdown of the given seconds, shown on the Capture button.
+    // Runs the Capture command after a countdown of the given seconds, shown on the Capture button. A modal
+    // run of the program (a dialog or message box of either window) stops the count.
     void StartTimedCapture(int seconds);
     // True while a timed capture counts down.
     bool CountingDown() const noexcept { return m_countdown.Counting(); }
@@ -62,6 +63,7 @@ private:
     LRESULT OnRenderAllFormats();
     LRESULT OnDestroyClipboard();
     void OnCountdownTick();
+    void OnEnable(bool enabled);
     void OnDestroy();
     void OnDpiChanged(int dpi);
 

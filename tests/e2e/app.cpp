@@ -114,6 +114,15 @@ void expectIcon(HWND box, const std::string& expected, const std::string& what) 
 }
 } // namespace
 
+std::wstring captureButtonText(const App& app) {
+    return windowText(app.button(IDC_CAPTURE));
+}
+
+void waitButtonText(const App& app, const std::wstring& text, const std::string& when, DWORD ms) {
+    check(waitFor([&] { return captureButtonText(app) == text; }, ms),
+          when + ": the Capture button shows " + quoted(captureButtonText(app)) + ", not " + quoted(text));
+}
+
 void expectMessage(const App& app, const wchar_t* text, const std::string& when) {
     HWND box = nullptr;
     waitFor([&] {

@@ -52,6 +52,10 @@ private:
 // Opens the About box with a window-menu command posted to the frame (IDM_ABOUTBOX, or another of 0x0010 to
 // 0x001F) and waits for it: the box, or null when none appeared within ms.
 HWND openAboutBox(const Process& process, HWND frame, WPARAM command = IDM_ABOUTBOX, DWORD ms = kWaitMs);
+// The Capture button's text: its own, or the seconds a timed capture has left.
+std::wstring captureButtonText(const App& app);
+// Waits up to ms for the Capture button to show `text`, or fails the case; `when` starts the message.
+void waitButtonText(const App& app, const std::wstring& text, const std::string& when, DWORD ms = 3000);
 // Gives a control of the panel the keyboard focus (as Tab would) with the panel in the foreground.
 void focusControl(const App& app, int id);
 // The message box vantrel shows: a new #32770 window captioned messageCaption() with the text in static

@@ -7,6 +7,7 @@
 #include "tests/e2e/unix_tools.h"
 #include "tests/e2e/wait.h"
 #include "tests/e2e/window_lookup.h"
+#include "tests/support/stopwatch.h"
 
 #include "res/resource.h"
 
@@ -78,9 +79,56 @@ void caseMessageHoldsFrame() {
     expectEnabled(app, true, "message box closed");
 }
 
+// A modal run stops a timed capture as it opens, so nothing is captured under it at zero (the dialog would
+// be in the picture): the About box of the frame and a message box of the panel each stop a count, the
+// button shows its own text at once, nothing is captured after the moment the capture was due, and no
+// count starts while the About box is up.
+void caseModalStopsCountdown() {
+    App app;
+    const std::wstring captureText = captureButtonText(app);
+    struct Run {
+        const char* what;
+        HWND (*open)(const App&);
+        bool triesToStart; // posts a timed-capture item while it is up
+    };
+    const Run runs[] = {
+        {"the About box", [](const App& a) { return openAbout(a); }, true},
+        {"a message box of the panel",
+         [](const App& a) {
+             const std::vector<HWND> before = topLevelWindows(a.process.pid(), L"#32770", false);
+             a.post(IDC_COPY); // nothing held: the panel says so
+             return waitForNewWindow(a.process, before);
+         },
+         false},
+    };
+    for (const Run& run : runs) {
+        const std::string what = run.what;
+        PostMessageW(app.frame, WM_SYSCOMMAND, IDM_CAPTURE_IN_3S, 0);
+        const support::Stopwatch started;
+        waitButtonText(app, L"3", what + ": the 3 s item", 3000);
+        HWND dialog = run.open(app);
+        check(dialog != nullptr, what + " did not open");
+        waitButtonText(app, captureText, what + " opened while counting", 1500);
+        if (run.triesToStart) {
+            PostMessageW(app.frame, WM_SYSCOMMAND, IDM_CAPTURE_IN_3S, 0);
+            Sleep(1200);
+            expectEq(what + ": the Capture button after the 3 s item under it", captureText,
+                     captureButtonText(app));
+        }
+        Sleep(static_cast<DWORD>(std::max(0.0, 4500 - started.ms())));
+        check(app.layered() && IsWindowVisible(app.frame) && IsWindowVisible(app.panel),
+              what + ": a capture ran under it");
+        check(IsWindow(dialog) && IsWindowVisible(dialog), what + " went away");
+        closeWithOk(dialog, what);
+        expectEnabled(app, true, what + " closed");
+    }
+    expectEq("the Capture button at the end", captureText, captureButtonText(app));
+}
+
 const RegisterCase kModalCases[] = {
     {"modal_about_holds_panel", caseAboutHoldsPanel},
     {"modal_message_holds_frame", caseMessageHoldsFrame},
+    {"modal_stops_countdown", caseModalStopsCountdown},
 };
 
 } // namespace

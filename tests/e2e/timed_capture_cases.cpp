@@ -32,18 +32,9 @@ const wchar_t kCaptureFailed[] = L"画面をキャプチャーできませんで
                                  L"キャプチャーする範囲を確かめてください.";
 const std::wstring kCaptureText = L"Capture";
 
-std::wstring captureButtonText(const App& app) {
-    return windowText(app.button(IDC_CAPTURE));
-}
-
 // Sends the command of a timed-capture item, as the window menu does.
 void postTimed(const App& app, UINT command) {
     PostMessageW(app.frame, WM_SYSCOMMAND, command, 0);
-}
-
-void waitButtonText(const App& app, const std::wstring& text, const std::string& when, DWORD ms = 3000) {
-    check(waitFor([&] { return captureButtonText(app) == text; }, ms),
-          when + ": the Capture button shows " + quoted(captureButtonText(app)) + ", not " + quoted(text));
 }
 
 // A real click on a control of the panel.

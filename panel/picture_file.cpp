@@ -11,6 +11,7 @@
 #include "platform/unique_handle.h"
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
 namespace panel {
@@ -94,16 +95,21 @@ bool WriteAll(IStream* stream, const std::vector<std::uint8_t>& bytes) {
 
 // Encodes the picture into the stream. A GIF holds at most 256 colours: it gets the picture's own colours
 // when it has no more, else a palette chosen from them, each pixel its nearest entry; it is written here, as
-// the system's GIF encoder may be slow (Wine's searches its string table entry by entry).
+// the system's GIF encoder may be slow (Wine's searches its string table entry by entry). Memory running out
+// on a huge picture is a failed save like any other, reported to the user, not an end of the program.
 bool Encode(platform::CImage& image, HBITMAP picture, IStream* stream,
             const platform::ImageEncoder& encoder) {
-    if (encoder.mimeType != L"image/gif")
-        return image.Save(stream, encoder);
-    const auto pixels = platform::ReadBitmapPixels(picture);
-    if (!pixels)
+    try {
+        if (encoder.mimeType != L"image/gif")
+            return image.Save(stream, encoder);
+        const auto pixels = platform::ReadBitmapPixels(picture);
+        if (!pixels)
+            return false;
+        const IndexedPicture indexed = QuantizeColours(pixels->pixels.data(), pixels->width, pixels->height);
+        return WriteAll(stream, EncodeGif(pixels->width, pixels->height, indexed.palette, indexed.indices));
+    } catch (const std::bad_alloc&) {
         return false;
-    const IndexedPicture indexed = QuantizeColours(pixels->pixels.data(), pixels->width, pixels->height);
-    return WriteAll(stream, EncodeGif(pixels->width, pixels->height, indexed.palette, indexed.indices));
+    }
 }
 
 } // namespace

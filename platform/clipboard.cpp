@@ -4,6 +4,7 @@
 #include "platform/gdiplus_image.h"
 
 #include <cstring>
+#include <new>
 #include <optional>
 
 namespace platform {
@@ -122,8 +123,13 @@ void ClipboardPicture::Render(UINT format) {
     if (!m_bDibPromised && !m_bPngPromised)
         m_picture.reset();
     UniqueGlobal data;
-    if (pixels)
-        data = format == CF_DIB ? MakeDib(*pixels) : MakePng(*pixels);
+    try {
+        if (pixels)
+            data = format == CF_DIB ? MakeDib(*pixels) : MakePng(*pixels);
+    } catch (const std::bad_alloc&) {
+        // Memory ran out making it: the asking program gets nothing of this format, as for any failure
+        // here, and this program goes on (no message can be shown while another program waits).
+    }
     if (data && ::SetClipboardData(format, data.get()))
         (void)data.release(); // the clipboard owns it now
 }

@@ -3,6 +3,7 @@
 // ImageMagick to exactly the captured pixels, while vantrel runs and after it has ended.
 #include "tests/e2e/app.h"
 #include "tests/e2e/case_registry.h"
+#include "tests/e2e/failing_allocation.h"
 #include "tests/e2e/files.h"
 #include "tests/e2e/image_files.h"
 #include "tests/e2e/report.h"
@@ -13,8 +14,10 @@
 #include "tests/support/paths.h"
 #include "tests/support/text.h"
 
+#include "platform/clipboard.h"
 #include "res/resource.h"
 
+#include <cstring>
 #include <functional>
 #include <optional>
 
@@ -131,9 +134,122 @@ void caseClipboardFormatsCaptureToClipboard() {
     expectFormatsDuringAndAfterTheRun(IDC_CAPTURE_TO_CLIPBOARD);
 }
 
+// ---------------------------------------------------------------- memory running out
+
+// The program's clipboard code, run in this process for a window of the driver: the window passes the
+// clipboard's messages on, as the panel does.
+class ClipboardOwner {
+public:
+    ClipboardOwner() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"vantrel e2e clipboard owner";
+        RegisterClassW(&wc); // fails harmlessly when registered before
+        wnd_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                               wc.hInstance, nullptr);
+        check(wnd_ != nullptr, "the driver's clipboard owner could not be made");
+        SetWindowLongPtrW(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~ClipboardOwner() {
+        if (OpenClipboard(wnd_)) {
+            EmptyClipboard(); // nothing promised is left to make as the window goes
+            CloseClipboard();
+        }
+        DestroyWindow(wnd_);
+    }
+    ClipboardOwner(const ClipboardOwner&) = delete;
+    ClipboardOwner& operator=(const ClipboardOwner&) = delete;
+
+    HWND wnd() const { return wnd_; }
+    platform::ClipboardPicture picture;
+
+private:
+    static LRESULT CALLBACK proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+        auto* self = reinterpret_cast<ClipboardOwner*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+        if (self) {
+            switch (msg) {
+            case WM_RENDERFORMAT: self->picture.OnRenderFormat(static_cast<UINT>(wp)); return 0;
+            case WM_RENDERALLFORMATS: self->picture.OnRenderAllFormats(wnd); return 0;
+            case WM_DESTROYCLIPBOARD: self->picture.OnDestroyClipboard(); return 0;
+            }
+        }
+        return DefWindowProcW(wnd, msg, wp, lp);
+    }
+
+    HWND wnd_ = nullptr;
+};
+
+// The first bytes of what the clipboard gives for a format, asked as another program asks (the owner makes
+// a promised format then); nullopt when it gives nothing. `escaped` tells whether an exception came out.
+std::optional<std::string> askClipboard(HWND wnd, UINT format, bool& escaped) {
+    check(OpenClipboard(wnd), "the clipboard could not be opened");
+    std::optional<std::string> head;
+    escaped = false;
+    try {
+        if (HANDLE data = GetClipboardData(format)) {
+            const auto* bytes = static_cast<const char*>(GlobalLock(data));
+            if (bytes)
+                head = std::string(bytes, std::min<SIZE_T>(GlobalSize(data), 16));
+            GlobalUnlock(data);
+        }
+    } catch (const std::bad_alloc&) {
+        escaped = true;
+    }
+    CloseClipboard();
+    return head;
+}
+
+// Memory running out while a promised format is made (each allocation of at least 4 KB, in turn) gives the
+// asking program nothing of that format and lets no exception out of the owner's window procedure; with
+// nothing refused the same request gets a PNG file, or a DIB of the picture's size.
+void caseClipboardMemoryRunsOut() {
+    ClipboardOwner owner;
+    PatternPicture picture(320, 200);
+    const UINT png = RegisterClipboardFormatW(L"PNG");
+    for (const UINT format : {png, static_cast<UINT>(CF_DIB)}) {
+        const std::string name = format == png ? "PNG" : "DIB";
+        long refusals = 0;
+        for (long nth = 1;; ++nth) {
+            check(nth < 1000, name + ": making it still allocates after 1000 refusals");
+            const auto put =
+                owner.picture.Put(owner.wnd(), platform::UniqueBitmap(picture.duplicate()),
+                                  platform::SharedBitmap(platform::UniqueBitmap(picture.duplicate())));
+            check(put == platform::ClipboardResult::Done, name + ": the picture did not go to the clipboard");
+            bool escaped = false;
+            std::optional<std::string> head;
+            bool refused = false;
+            {
+                const FailingAllocation failing(nth, 4096);
+                head = askClipboard(owner.wnd(), format, escaped);
+                refused = failing.refused();
+            }
+            const std::string when = name + ", allocation " + std::to_string(nth) + " refused";
+            check(!escaped, when + ": std::bad_alloc came out of the clipboard's owner");
+            if (!refused) {
+                check(head.has_value(), name + " with nothing refused: the clipboard gave nothing");
+                if (format == png) {
+                    check(head->compare(0, 8, "\x89PNG\r\n\x1a\n") == 0, "the PNG format holds no PNG file");
+                } else {
+                    BITMAPINFOHEADER header{};
+                    check(head->size() >= 12, "the DIB is too short");
+                    std::memcpy(&header, head->data(), std::min(head->size(), sizeof header));
+                    expectEq("the DIB's width", 320, header.biWidth);
+                    expectEq("the DIB's height", 200, header.biHeight);
+                }
+                break;
+            }
+            ++refusals;
+            check(!head.has_value(), when + ": the clipboard gave something");
+        }
+        sayKey((name + "_allocations_refused").c_str(), refusals);
+    }
+}
+
 const RegisterCase kClipboardCases[] = {
     {"clipboard_formats_copy", caseClipboardFormatsCopy},
     {"clipboard_formats_capture_to_clipboard", caseClipboardFormatsCaptureToClipboard},
+    {"clipboard_memory_runs_out", caseClipboardMemoryRunsOut},
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "tests/e2e/report.h"
 #include "tests/e2e/unix_tools.h"
+#include "tests/support/dib.h"
 #include "tests/support/text.h"
 
 #include <cstdio>
@@ -64,6 +65,44 @@ double psnr(const std::wstring& reference, const std::wstring& path) {
     const double db = std::strtod(r.err.c_str(), &end);
     check(end != r.err.c_str(), "compare printed " + quotedBytes(r.err) + " for " + narrow(path));
     return db;
+}
+
+PatternPicture::PatternPicture(int width, int height) : width_(width), height_(height) {
+    std::vector<uint32_t> rgb(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            rgb[static_cast<size_t>(y) * width + x] = patternColour(x, y, 1);
+    HDC screen = GetDC(nullptr);
+    bitmap_ = CreateCompatibleBitmap(screen, width, height);
+    BITMAPINFO bi = support::topDownInfo(width, height);
+    const bool painted =
+        bitmap_ && SetDIBits(screen, bitmap_, 0, height, rgb.data(), &bi, DIB_RGB_COLORS) == height;
+    ReleaseDC(nullptr, screen);
+    check(painted, "could not paint a " + std::to_string(width) + "x" + std::to_string(height) + " bitmap");
+}
+
+PatternPicture::~PatternPicture() {
+    DeleteObject(bitmap_);
+}
+
+HBITMAP PatternPicture::duplicate() const {
+    HBITMAP copy = static_cast<HBITMAP>(CopyImage(bitmap_, IMAGE_BITMAP, 0, 0, 0));
+    check(copy != nullptr, "could not copy the pattern bitmap");
+    return copy;
+}
+
+void PatternPicture::expectWritten(const std::wstring& path, const std::string& format) const {
+    const std::string what = narrow(path.substr(path.find_last_of(L'\\') + 1));
+    ImageFile image = readImage(path);
+    check(image.format == format || (format == "BMP" && image.format == "BMP3"),
+          what + ": ImageMagick reads it as " + image.format + ", expected " + format);
+    expectEq(what + ": width", width_, image.pixels.width);
+    expectEq(what + ": height", height_, image.pixels.height);
+    long differing = 0;
+    for (int y = 0; y < height_; ++y)
+        for (int x = 0; x < width_; ++x)
+            differing += image.pixels.at(x, y) != patternColour(x, y, 1);
+    expectEq(what + ": pixels that differ from the picture", 0, differing);
 }
 
 } // namespace e2e

@@ -3,6 +3,8 @@
 
 #include "tests/e2e/screen.h"
 
+#include <windows.h>
+
 #include <string>
 
 namespace e2e {
@@ -19,5 +21,25 @@ long distinctColours(const std::wstring& path);
 // The peak signal-to-noise ratio in dB of an image file against a reference, by ImageMagick's compare;
 // a large number (1000) for identical pixels.
 double psnr(const std::wstring& reference, const std::wstring& path);
+
+// A picture as Capture holds one (a bitmap compatible with the screen) painted with pattern variant 1, for
+// the program's own code run in this process (saving, the clipboard).
+class PatternPicture {
+public:
+    PatternPicture(int width, int height);
+    ~PatternPicture();
+    PatternPicture(const PatternPicture&) = delete;
+    PatternPicture& operator=(const PatternPicture&) = delete;
+    HBITMAP get() const { return bitmap_; }
+    // A bitmap of its own with the same pixels, for the caller to own.
+    HBITMAP duplicate() const;
+
+    // The file holds exactly this picture, in the given format.
+    void expectWritten(const std::wstring& path, const std::string& format) const;
+
+private:
+    int width_, height_;
+    HBITMAP bitmap_ = nullptr;
+};
 
 } // namespace e2e

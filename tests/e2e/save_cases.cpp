@@ -5,6 +5,7 @@
 // file watched.
 #include "tests/e2e/app.h"
 #include "tests/e2e/case_registry.h"
+#include "tests/e2e/failing_allocation.h"
 #include "tests/e2e/files.h"
 #include "tests/e2e/image_files.h"
 #include "tests/e2e/report.h"
@@ -671,49 +672,6 @@ void caseGifPhotoQuality() {
 
 // ---------------------------------------------------------------- below the dialog
 
-// A picture as Capture holds one (a bitmap compatible with the screen) painted with pattern variant 1, for
-// the program's save code run in this process.
-class PatternPicture {
-public:
-    PatternPicture(int width, int height) : width_(width), height_(height) {
-        std::vector<uint32_t> rgb(static_cast<size_t>(width) * height);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                rgb[static_cast<size_t>(y) * width + x] = patternColour(x, y, 1);
-        HDC screen = GetDC(nullptr);
-        bitmap_ = CreateCompatibleBitmap(screen, width, height);
-        BITMAPINFO bi = topDownInfo(width, height);
-        const bool painted =
-            bitmap_ && SetDIBits(screen, bitmap_, 0, height, rgb.data(), &bi, DIB_RGB_COLORS) == height;
-        ReleaseDC(nullptr, screen);
-        check(painted,
-              "could not paint a " + std::to_string(width) + "x" + std::to_string(height) + " bitmap");
-    }
-    ~PatternPicture() { DeleteObject(bitmap_); }
-    PatternPicture(const PatternPicture&) = delete;
-    PatternPicture& operator=(const PatternPicture&) = delete;
-    HBITMAP get() const { return bitmap_; }
-
-    // The file holds exactly this picture, in the given format.
-    void expectWritten(const std::wstring& path, const std::string& format) const {
-        const std::string what = narrow(path.substr(path.find_last_of(L'\\') + 1));
-        ImageFile image = readImage(path);
-        check(image.format == format || (format == "BMP" && image.format == "BMP3"),
-              what + ": ImageMagick reads it as " + image.format + ", expected " + format);
-        expectEq(what + ": width", width_, image.pixels.width);
-        expectEq(what + ": height", height_, image.pixels.height);
-        long differing = 0;
-        for (int y = 0; y < height_; ++y)
-            for (int x = 0; x < width_; ++x)
-                differing += image.pixels.at(x, y) != patternColour(x, y, 1);
-        expectEq(what + ": pixels that differ from the picture", 0, differing);
-    }
-
-private:
-    int width_, height_;
-    HBITMAP bitmap_ = nullptr;
-};
-
 const char* outcomeName(panel::SaveOutcome outcome) {
     switch (outcome) {
     case panel::SaveOutcome::Saved: return "saved";
@@ -816,6 +774,49 @@ void caseTemporaryFile() {
     picture.expectWritten(target, "PNG");
 }
 
+// Memory running out while a picture is encoded is a failed save like any other: each allocation of the save
+// code (of at least 4 KB, in turn) is made to fail once, in each format, and every time the save reports a
+// failure instead of letting the exception out, leaves the existing file as it was and no temporary file
+// behind. With nothing refused, the same save writes the file.
+void caseMemoryRunsOut() {
+    TempDir dir;
+    PatternPicture picture(320, 200); // more than 256 colours: the GIF's colours are chosen
+    const std::string kept = "kept as it was";
+    for (const char* format : {"GIF", "PNG", "BMP"}) {
+        const std::wstring name = L"kept." + widen(format);
+        const std::wstring target = joinPath(dir.path(), name);
+        writeFile(target, kept);
+        long refusals = 0;
+        for (long nth = 1;; ++nth) {
+            check(nth < 1000, std::string(format) + ": the save still allocates after 1000 refusals");
+            const FailingAllocation failing(nth, 4096);
+            std::optional<panel::SaveOutcome> outcome;
+            try {
+                outcome = panel::SavePictureFile(picture.get(), target);
+            } catch (const std::bad_alloc&) {
+            }
+            const std::string when = std::string(format) + ", allocation " + std::to_string(nth) + " refused";
+            check(outcome.has_value(), when + ": the save let std::bad_alloc out");
+            if (!failing.refused()) {
+                check(*outcome == panel::SaveOutcome::Saved,
+                      std::string(format) + " with nothing refused: " + outcomeName(*outcome));
+                break;
+            }
+            ++refusals;
+            check(*outcome == panel::SaveOutcome::Failed, when + ": " + outcomeName(*outcome));
+            expectUnchanged(target, kept, when);
+            expectFiles(dir.path(), {name}, when);
+        }
+        sayKey((std::string(format) + "_allocations_refused").c_str(), refusals);
+        check(std::string(format) != "GIF" || refusals > 0,
+              "the GIF save made no allocation of 4 KB or more");
+        ImageFile image = readImage(target);
+        check(image.format == format || (std::string(format) == "BMP" && image.format == "BMP3"),
+              std::string(format) + ": ImageMagick reads the file as " + image.format);
+        DeleteFileW(target.c_str());
+    }
+}
+
 const RegisterCase kSaveCases[] = {
     {"save_formats", caseFormats},
     {"save_classic_dialog", caseClassicDialog},
@@ -825,6 +826,7 @@ const RegisterCase kSaveCases[] = {
     {"save_gif_photo_quality", caseGifPhotoQuality},
     {"save_long_paths", caseLongPaths},
     {"save_temporary_file", caseTemporaryFile},
+    {"save_memory_runs_out", caseMemoryRunsOut},
 };
 
 } // namespace

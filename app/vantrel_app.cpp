@@ -3,7 +3,6 @@
 #include "app/console_events.h"
 #include "app/debug_switch.h"
 #include "frame/vantrel_dlg.h"
-#include "platform/com_apartment.h"
 #include "platform/unique_handle.h"
 #include "res/resource.h"
 
@@ -81,16 +80,11 @@ bool CVantrelApp::InitInstance() {
     ::InitCommonControlsEx(&icc);
 
     CWinApp::InitInstance();
-    // The thread's COM apartment lives as long as the program: the save dialog loads shell extensions
-    // that may outlive the call that showed it. It is left as the program ends.
-    platform::EnterComApartment();
 
     // A failed split yields no array: the program then runs as if it had no arguments.
     int argc = 0;
     LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
     platform::UniqueLocal args(argv);
-    if (!argv)
-        argc = 0;
     // One line for every argument that is the switch, written to the standard output the program got.
     const int switches = app::CountDebugSwitches(argv, argc);
     for (int i = 0; i < switches; ++i)

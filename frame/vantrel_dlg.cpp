@@ -265,16 +265,10 @@ void CVantrelDlg::OnPlacement() {
     if (::IsIconic(m_wnd))
         ::ShowWindow(m_wnd, SW_RESTORE);
     CPlacementDlg dialog(m_wnd, ClientOnScreen(), m_dlgOperation.HoldsPicture(), GatherDesktop());
-    if (dialog.DoModal() != IDOK)
-        return;
-    platform::Rect chosen = dialog.Chosen();
-    // A timed capture that reached zero while the dialog was up holds a picture now: it keeps its size.
-    if (m_dlgOperation.HoldsPicture()) {
-        const platform::Rect now = ClientOnScreen();
-        chosen.right = chosen.left + now.Width();
-        chosen.bottom = chosen.top + now.Height();
-    }
-    MoveClientTo(chosen);
+    // The panel takes no command while the dialog is up (a timed capture stops as it opens), so whether a
+    // picture is held cannot change under it.
+    if (dialog.DoModal() == IDOK)
+        MoveClientTo(dialog.Chosen());
 }
 
 // Called for the item that brings back a panel hidden by its Esc or Enter: shown and docked as usual.

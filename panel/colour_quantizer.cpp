@@ -30,8 +30,8 @@ class ColourTable {
 public:
     // slotBits: the table has 2^slotBits slots; capacity: how many colours it takes (fewer than the slots).
     ColourTable(int slotBits, std::size_t capacity)
-        : mask_((std::size_t{1} << slotBits) - 1), capacity_(capacity), keys_(mask_ + 1, kFree),
-          values_(mask_ + 1) {}
+        : shift_(32 - slotBits), mask_((std::size_t{1} << slotBits) - 1), capacity_(capacity),
+          keys_(mask_ + 1, kFree), values_(mask_ + 1) {}
 
     // The value kept for colour, or null when it has none.
     std::uint64_t* Find(std::uint32_t colour) noexcept {
@@ -59,13 +59,16 @@ public:
 private:
     static constexpr std::uint32_t kFree = 0xFFFFFFFFu; // no RGB colour has a top byte
 
+    // The product's top bits, which every bit of the colour reaches: colours that differ in red alone
+    // would share a few starting slots if the low bits were taken.
     std::size_t SlotOf(std::uint32_t colour) const noexcept {
-        std::size_t slot = (colour * 0x9E3779B1u) >> 7 & mask_;
+        std::size_t slot = static_cast<std::uint32_t>(colour * 0x9E3779B1u) >> shift_;
         while (keys_[slot] != colour && keys_[slot] != kFree)
             slot = (slot + 1) & mask_;
         return slot;
     }
 
+    int shift_;
     std::size_t mask_;
     std::size_t capacity_;
     std::size_t size_ = 0;
@@ -109,6 +112,8 @@ bool ExactPalette(const std::uint32_t* pixels, std::size_t count, IndexedPicture
                     static_cast<std::uint8_t>(*index));
         return true;
     });
+    if (!complete)
+        std::vector<std::uint8_t>().swap(out.indices); // not held through the colour reduction that follows
     return complete;
 }
 

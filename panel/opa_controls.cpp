@@ -2,6 +2,7 @@
 
 #include "panel/glass_logic.h"
 #include "platform/buffered_paint.h"
+#include "platform/dialog.h"
 #include "platform/dib.h"
 #include "platform/dpi_scale.h"
 #include "platform/rect_win.h"
@@ -17,12 +18,6 @@
 namespace {
 
 constexpr UINT kLabelFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
-
-std::wstring WindowText(HWND wnd) {
-    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(wnd)) + 1, L'\0');
-    text.resize(static_cast<size_t>(::GetWindowTextW(wnd, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 // How much the label covers each pixel of a width x height area, drawn white on black with the same
 // font and rectangle into a buffer of its own.
@@ -81,17 +76,18 @@ void COpaButton::FinishPaint(platform::BufferedPaint& buffer, const RECT& r) {
 // readable on glass.
 void COpaCheck::FinishPaint(platform::BufferedPaint& buffer, const RECT& r) {
     HDC dc = buffer.dc();
-    const std::wstring text = WindowText(m_wnd);
+    const std::wstring text = platform::WindowText(m_wnd);
     if (text.empty())
         return;
     platform::UniqueTheme theme(::OpenThemeData(m_wnd, L"Button"));
     // The label is drawn again in the font the control draws it in, which the panel gives it for its scale.
+    // Borrowed from the control (or the stock font): a font may be selected into several DCs at once.
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(m_wnd, WM_GETFONT, 0, 0));
+    if (!font)
+        font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     LOGFONTW lf{};
-    HFONT controlFont = reinterpret_cast<HFONT>(::SendMessageW(m_wnd, WM_GETFONT, 0, 0));
-    ::GetObjectW(controlFont ? static_cast<HGDIOBJ>(controlFont) : ::GetStockObject(DEFAULT_GUI_FONT),
-                 sizeof(lf), &lf);
-    platform::UniqueFont font(::CreateFontIndirectW(&lf));
-    platform::SelectScope selectFont(dc, font.get());
+    ::GetObjectW(font, sizeof(lf), &lf);
+    platform::SelectScope selectFont(dc, font);
     const int glow = panel::GlowSizeAt(-lf.lfHeight, m_dpi);
     SIZE extent{};
     ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
@@ -120,7 +116,7 @@ void COpaCheck::FinishPaint(platform::BufferedPaint& buffer, const RECT& r) {
     platform::PixelView labelArea{view.pixels + from, view.width - from, view.height, view.stride};
     RECT maskRect{labelRect.left - from, labelRect.top, labelRect.right - from, labelRect.bottom};
     const std::vector<std::uint8_t> coverage =
-        LabelCoverage(dc, font.get(), text, maskRect, labelArea.width, labelArea.height);
+        LabelCoverage(dc, font, text, maskRect, labelArea.width, labelArea.height);
     COLORREF colour = ::GetSysColor(COLOR_BTNTEXT);
     if (theme)
         ::GetThemeColor(theme.get(), BP_CHECKBOX, CBS_UNCHECKEDNORMAL, TMT_TEXTCOLOR, &colour);

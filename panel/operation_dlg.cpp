@@ -37,6 +37,14 @@ constexpr UINT kCountdownTickMs = 1000;
 constexpr int kControlIds[] = {IDC_CLEAR, IDC_CAPTURE, IDC_COPY, IDC_SAVE, IDC_RIGHTPOS};
 static_assert(std::size(kControlIds) == 5, "one glass control for each of the panel's controls");
 
+// A control's rectangle in the panel's client area.
+platform::Rect ControlRect(HWND panel, int id) {
+    RECT r{};
+    ::GetWindowRect(::GetDlgItem(panel, id), &r);
+    ::MapWindowPoints(nullptr, panel, reinterpret_cast<POINT*>(&r), 2);
+    return platform::ToRect(r);
+}
+
 // Shows the refusal of a command in the current state; true when the command may run.
 bool Permitted(HWND panel, panel::Command command, bool pictureHeld) {
     const panel::Refusal refusal = panel::RefusalFor(command, pictureHeld);
@@ -460,12 +468,8 @@ panel::PanelLayout COperationDlg::MeasureLayout() const {
     ::GetClientRect(m_wnd, &client);
     layout.clientWidth = client.right;
     layout.clientHeight = client.bottom;
-    for (int id : kControlIds) {
-        RECT r{};
-        ::GetWindowRect(::GetDlgItem(m_wnd, id), &r);
-        ::MapWindowPoints(nullptr, m_wnd, reinterpret_cast<POINT*>(&r), 2);
-        layout.controls.push_back({id, platform::ToRect(r)});
-    }
+    for (int id : kControlIds)
+        layout.controls.push_back({id, ControlRect(m_wnd, id)});
     return layout;
 }
 
@@ -481,8 +485,7 @@ panel::PanelLayout COperationDlg::FitLabels(panel::PanelLayout layout) const {
     {
         platform::WindowDcScope dc(box);
         platform::SelectScope font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(box, WM_GETFONT, 0, 0)));
-        std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(box)) + 1, L'\0');
-        text.resize(static_cast<size_t>(::GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
+        const std::wstring text = platform::WindowText(box);
         ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
     }
     const int glassLabel = panel::CheckLabelRect(platform::Rect{}, extent.cx, extent.cy, m_dpi).right;
@@ -493,13 +496,9 @@ panel::PanelLayout COperationDlg::FitLabels(panel::PanelLayout layout) const {
 // window's top-left corner staying where it is.
 void COperationDlg::ApplyLayout(const panel::PanelLayout& layout) {
     for (const panel::ControlPlace& c : layout.controls) {
-        HWND control = ::GetDlgItem(m_wnd, c.id);
-        RECT now{};
-        ::GetWindowRect(control, &now);
-        ::MapWindowPoints(nullptr, m_wnd, reinterpret_cast<POINT*>(&now), 2);
-        if (!(platform::ToRect(now) == c.rect))
-            ::SetWindowPos(control, nullptr, c.rect.left, c.rect.top, c.rect.Width(), c.rect.Height(),
-                           SWP_NOZORDER | SWP_NOACTIVATE);
+        if (!(ControlRect(m_wnd, c.id) == c.rect))
+            ::SetWindowPos(::GetDlgItem(m_wnd, c.id), nullptr, c.rect.left, c.rect.top, c.rect.Width(),
+                           c.rect.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
     }
     RECT window{}, client{};
     ::GetWindowRect(m_wnd, &window);

@@ -2,6 +2,8 @@
 
 #include "res/resource.h"
 
+#include <iterator>
+
 namespace panel {
 
 const std::array<TipTool, 5>& TipTools() noexcept {
@@ -23,7 +25,8 @@ const wchar_t* TipDescription(int controlId) noexcept {
 }
 
 // Each icon is drawn at three sizes; a tip takes the smallest one that is at least as large as its icon
-// column, so that it is only ever scaled down (and not at all at 96, 144 and 192 dpi).
+// column, so that it is scaled down (and not at all at 96, 144 and 192 dpi); above 192 dpi the largest is
+// scaled up.
 TipIcon TipIconFor(int controlId, int size) noexcept {
     struct Images {
         int controlId;
@@ -40,7 +43,7 @@ TipIcon TipIconFor(int controlId, int size) noexcept {
         if (images.controlId != controlId)
             continue;
         int i = 0;
-        while (i < 2 && kSizes[i] < size)
+        while (i + 1 < static_cast<int>(std::size(kSizes)) && kSizes[i] < size)
             ++i;
         return {images.ids[i], kSizes[i]};
     }

@@ -65,6 +65,9 @@ void CWinApp::NoteWindowDestroyed(const CDialogEx* dlg) noexcept {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform::CWinApp* app = platform::CWinApp::Current();
     int exitCode = 0;
+    // The thread's COM apartment lives as long as the program: the save dialog loads shell extensions that
+    // may outlive the call that showed it.
+    platform::EnterComApartment();
     if (app && app->InitInstance()) {
         MSG msg{};
         while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {

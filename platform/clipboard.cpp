@@ -3,7 +3,6 @@
 #include "platform/bitmap_pixels.h"
 #include "platform/gdiplus_image.h"
 
-#include <cstring>
 #include <new>
 #include <optional>
 
@@ -32,34 +31,26 @@ UINT PngFormat() {
     return format;
 }
 
-// Movable memory of the given size, filled by write(pointer); empty when either fails.
-template <typename Write> UniqueGlobal MakeGlobal(std::size_t bytes, Write write) {
-    UniqueGlobal memory(bytes ? ::GlobalAlloc(GMEM_MOVEABLE, bytes) : nullptr);
-    if (!memory)
+// The picture as a packed 24-bit DIB in movable memory; empty when it cannot be read or memory runs out.
+UniqueGlobal MakeDib(HBITMAP picture) {
+    const std::optional<RgbPicture> pixels = ReadBitmapPixels(picture);
+    if (!pixels)
         return {};
-    void* at = ::GlobalLock(memory.get());
-    const bool written = at && write(static_cast<std::uint8_t*>(at));
-    if (at)
-        ::GlobalUnlock(memory.get());
+    UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, PackedDibBytes(pixels->width, pixels->height)));
+    void* at = memory ? ::GlobalLock(memory.get()) : nullptr;
+    if (!at)
+        return {};
+    const bool written = WritePackedDib(*pixels, static_cast<std::uint8_t*>(at));
+    ::GlobalUnlock(memory.get());
     return written ? std::move(memory) : UniqueGlobal{};
 }
 
-UniqueGlobal MakeDib(const RgbPicture& picture) {
-    return MakeGlobal(PackedDibBytes(picture.width, picture.height),
-                      [&](std::uint8_t* at) { return WritePackedDib(picture, at); });
-}
-
-UniqueGlobal MakePng(const RgbPicture& picture) {
-    CImage image;
+// The picture as a PNG file in movable memory; empty on failure.
+UniqueGlobal MakePng(HBITMAP picture) {
+    CImage image(picture);
     const auto encoders = image.Encoders();
     const ImageEncoder* png = encoders ? FindEncoder(*encoders, L"image/png") : nullptr;
-    const auto file = png ? image.Encode(picture, *png) : std::nullopt;
-    if (!file)
-        return {};
-    return MakeGlobal(file->size(), [&](std::uint8_t* at) {
-        std::memcpy(at, file->data(), file->size());
-        return true;
-    });
+    return png ? image.SaveToMemory(*png) : UniqueGlobal{};
 }
 
 } // namespace
@@ -118,18 +109,16 @@ void ClipboardPicture::Render(UINT format) {
     if (!promised || !*promised)
         return;
     *promised = false;
-    const std::optional<RgbPicture> pixels = ReadBitmapPixels(m_picture.get());
-    // The picture goes once nothing more is to be made of it.
-    if (!m_bDibPromised && !m_bPngPromised)
-        m_picture.reset();
     UniqueGlobal data;
     try {
-        if (pixels)
-            data = format == CF_DIB ? MakeDib(*pixels) : MakePng(*pixels);
+        data = format == CF_DIB ? MakeDib(m_picture.get()) : MakePng(m_picture.get());
     } catch (const std::bad_alloc&) {
         // Memory ran out making it: the asking program gets nothing of this format, as for any failure
         // here, and this program goes on (no message can be shown while another program waits).
     }
+    // The picture goes once nothing more is to be made of it.
+    if (!m_bDibPromised && !m_bPngPromised)
+        m_picture.reset();
     if (data && ::SetClipboardData(format, data.get()))
         (void)data.release(); // the clipboard owns it now
 }

@@ -20,15 +20,19 @@ CDialogEx* FromWindow(HWND wnd) noexcept {
 
 } // namespace
 
+std::wstring WindowText(HWND wnd) {
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(wnd)) + 1, L'\0');
+    const int length = ::GetWindowTextW(wnd, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<size_t>(length > 0 ? length : 0));
+    return text;
+}
+
 void DataExchange::Text(int id, std::wstring& value) {
     HWND ctl = ::GetDlgItem(m_dlg, id);
-    if (!m_save) {
+    if (m_save)
+        value = WindowText(ctl);
+    else
         ::SetWindowTextW(ctl, value.c_str());
-        return;
-    }
-    std::vector<wchar_t> buf(static_cast<size_t>(::GetWindowTextLengthW(ctl)) + 1);
-    int len = ::GetWindowTextW(ctl, buf.data(), static_cast<int>(buf.size()));
-    value.assign(buf.data(), static_cast<size_t>(len > 0 ? len : 0));
 }
 
 void DataExchange::Check(int id, bool& value) {

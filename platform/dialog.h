@@ -8,6 +8,9 @@
 
 namespace platform {
 
+// A window's whole text, however long.
+std::wstring WindowText(HWND wnd);
+
 // Moves values between a dialog's controls and its members; save = true reads the controls.
 class DataExchange {
 public:

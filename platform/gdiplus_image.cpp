@@ -3,7 +3,6 @@
 #include "platform/late_bound.h"
 #include "platform/unique_handle.h"
 
-#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -97,44 +96,30 @@ bool CImage::Save(IStream* stream, const ImageEncoder& encoder) {
     return api.GdipSaveImageToStream(bitmap.get(), stream, &encoder.clsid, parameters) == 0;
 }
 
-std::optional<std::vector<std::uint8_t>> CImage::Encode(const RgbPicture& picture,
-                                                        const ImageEncoder& encoder) {
-    const std::size_t count =
-        static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height);
-    if (picture.width <= 0 || picture.height <= 0 || picture.pixels.size() < count || !EnsureStarted())
-        return std::nullopt;
+UniqueGlobal CImage::SaveToMemory(const ImageEncoder& encoder) {
     const Ole32Dll& com = BoundOle32();
     if (!com.Complete())
-        return std::nullopt;
-    const GdiplusDll& api = BoundGdiplus();
-    // GDI+ only reads the pixels: a 32-bit bitmap whose fourth byte it ignores.
-    gdiplus::Image* made = nullptr;
-    const gdiplus::Status status = api.GdipCreateBitmapFromScan0(
-        picture.width, picture.height, picture.width * 4, gdiplus::kPixelFormat32bppRGB,
-        reinterpret_cast<BYTE*>(const_cast<std::uint32_t*>(picture.pixels.data())), &made);
-    const UniqueImage bitmap(made);
-    if (status != 0)
-        return std::nullopt;
-    // A stream on memory of its own, freed with the stream.
+        return {};
+    // The stream grows movable memory that stays ours when the stream goes.
     IStream* opened = nullptr;
-    if (FAILED(com.CreateStreamOnHGlobal(nullptr, TRUE, &opened)))
-        return std::nullopt;
-    UniqueStream stream(opened);
-    if (api.GdipSaveImageToStream(bitmap.get(), stream.get(), &encoder.clsid, nullptr) != 0)
-        return std::nullopt;
+    if (FAILED(com.CreateStreamOnHGlobal(nullptr, FALSE, &opened)))
+        return {};
+    const UniqueStream stream(opened);
+    HGLOBAL grown = nullptr;
+    if (FAILED(com.GetHGlobalFromStream(stream.get(), &grown)))
+        return {};
+    UniqueGlobal memory(grown);
     STATSTG stat{};
-    HGLOBAL memory = nullptr;
-    if (FAILED(stream.get()->Stat(&stat, STATFLAG_NONAME)) ||
-        FAILED(com.GetHGlobalFromStream(stream.get(), &memory)) ||
-        stat.cbSize.QuadPart > ::GlobalSize(memory))
-        return std::nullopt;
-    const void* bytes = ::GlobalLock(memory);
-    if (!bytes)
-        return std::nullopt;
-    std::vector<std::uint8_t> file(static_cast<std::size_t>(stat.cbSize.QuadPart));
-    std::memcpy(file.data(), bytes, file.size());
-    ::GlobalUnlock(memory);
-    return file;
+    if (!Save(stream.get(), encoder) || FAILED(stream.get()->Stat(&stat, STATFLAG_NONAME)) ||
+        stat.cbSize.QuadPart == 0 || stat.cbSize.QuadPart > ::GlobalSize(memory.get()))
+        return {};
+    // The stream grows its memory in steps: it is cut to the file, whose readers take its size for the
+    // file's.
+    HGLOBAL fitted = ::GlobalReAlloc(memory.get(), static_cast<SIZE_T>(stat.cbSize.QuadPart), 0);
+    if (!fitted)
+        return {};
+    (void)memory.release(); // GlobalReAlloc took it over
+    return UniqueGlobal(fitted);
 }
 
 } // namespace platform

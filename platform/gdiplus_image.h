@@ -1,13 +1,12 @@
 #pragma once
 // Encoding pictures through GDI+, which is bound and started on demand and shut down again with the last
-// image object: a bitmap to a file, a picture to a file in memory.
+// image object: a bitmap to a file, or to a file in memory.
 
-#include "platform/bitmap_layout.h"
+#include "platform/unique_handle.h"
 
 #include <windows.h>
 #include <objidl.h>
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,8 +40,9 @@ public:
     // Writes the borrowed bitmap into the stream with the encoder; false when it could not be written.
     bool Save(IStream* stream, const ImageEncoder& encoder);
 
-    // The whole file the encoder makes of the picture, in memory; nothing on failure.
-    std::optional<std::vector<std::uint8_t>> Encode(const RgbPicture& picture, const ImageEncoder& encoder);
+    // The whole file the encoder makes of the borrowed bitmap, in movable memory of exactly its size (as the
+    // clipboard takes it); empty on failure.
+    UniqueGlobal SaveToMemory(const ImageEncoder& encoder);
 
 private:
     HBITMAP m_borrowed;

@@ -64,7 +64,6 @@ constexpr ULONG kEncoderParameterValueTypeLong = 4;
 // EncoderQuality, of the JPEG encoder: one LONG from 0 to 100.
 constexpr GUID kEncoderQuality = {
     0x1d5be4b5, 0xfa4a, 0x452d, {0x9c, 0xdd, 0x5d, 0xb3, 0x51, 0x05, 0xe7, 0xeb}};
-constexpr INT kPixelFormat32bppRGB = 0x00022009;
 
 // Signatures only: these are reached through GdiplusDll, never linked.
 Status WINAPI GdiplusStartup(ULONG_PTR* token, const StartupInput* input, void* output);
@@ -72,8 +71,6 @@ void WINAPI GdiplusShutdown(ULONG_PTR token);
 Status WINAPI GdipGetImageEncodersSize(UINT* count, UINT* bytes);
 Status WINAPI GdipGetImageEncoders(UINT count, UINT bytes, ImageCodecInfo* encoders);
 Status WINAPI GdipCreateBitmapFromHBITMAP(HBITMAP bitmap, HPALETTE palette, Image** image);
-Status WINAPI GdipCreateBitmapFromScan0(INT width, INT height, INT stride, INT format, BYTE* scan0,
-                                        Image** bitmap);
 Status WINAPI GdipSaveImageToStream(Image* image, IStream* stream, const CLSID* encoder,
                                     const EncoderParameters* parameters);
 Status WINAPI GdipDisposeImage(Image* image);
@@ -89,7 +86,7 @@ BOOL WINAPI SystemParametersInfoForDpi(UINT action, UINT param, void* data, UINT
 BOOL WINAPI SetDialogDpiChangeBehavior(HWND dialog, int mask, int values);
 HRESULT WINAPI GetDpiForMonitor(HMONITOR monitor, int type, UINT* dpiX, UINT* dpiY);
 constexpr int kDialogDpiChangeDisableAll = 0x0001; // DDC_DISABLE_ALL
-constexpr int kEffectiveDpi = 0;                    // MDT_EFFECTIVE_DPI
+constexpr int kEffectiveDpi = 0;                   // MDT_EFFECTIVE_DPI
 } // namespace display
 
 // The lists: X(export) for every entry point the program uses, library by library.
@@ -100,7 +97,7 @@ constexpr int kEffectiveDpi = 0;                    // MDT_EFFECTIVE_DPI
 #define VANTREL_GDIPLUS_EXPORTS(X) \
     X(GdiplusStartup) X(GdiplusShutdown) \
     X(GdipGetImageEncodersSize) X(GdipGetImageEncoders) \
-    X(GdipCreateBitmapFromHBITMAP) X(GdipCreateBitmapFromScan0) \
+    X(GdipCreateBitmapFromHBITMAP) \
     X(GdipSaveImageToStream) X(GdipDisposeImage)
 #define VANTREL_VERSION_EXPORTS(X) \
     X(GetFileVersionInfoSizeW) X(GetFileVersionInfoW) X(VerQueryValueW)

@@ -193,7 +193,10 @@ LRESULT CToolTipCtrlEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT: OnPaint(); return 0;
     case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wp)); return 0;
     case WM_SHOWWINDOW: OnShowWindow(wp != FALSE); break;
-    case WM_DPICHANGED: SetDpi(HIWORD(wp)); return 0; // each tip is measured and placed when it shows
+    // Tips are drawn at their owner's scale, which the owner hands on (SetDpi): a tip that shows on a
+    // monitor of another scale must not change the scale the next tip is measured at. Not resized either:
+    // each tip is measured and placed when it shows.
+    case WM_DPICHANGED: return 0;
     }
     return Default(msg, wp, lp);
 }

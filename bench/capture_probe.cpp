@@ -200,7 +200,7 @@ public:
     DWORD pid() const { return m_pid; }
 
 private:
-    Handle m_process;
+    platform::UniqueHandle m_process;
     DWORD m_pid = 0;
 };
 

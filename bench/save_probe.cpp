@@ -16,6 +16,7 @@
 // ("png_bytes=...", "bmp_bytes=...", "gif_bytes=..."). Exits with 1 when something could not be painted,
 // written or saved, 2 on bad arguments.
 #include "panel/picture_file.h"
+#include "platform/unique_handle.h"
 #include "tests/support/dib.h"
 #include "tests/support/stopwatch.h"
 #include "tests/support/text.h"
@@ -44,10 +45,9 @@ uint32_t Hash(uint32_t a, uint32_t b) {
 }
 
 void FillRect(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
-    HBRUSH brush = ::CreateSolidBrush(colour);
+    const platform::UniqueBrush brush(::CreateSolidBrush(colour));
     RECT r{left, top, right, bottom};
-    ::FillRect(dc, &r, brush);
-    ::DeleteObject(brush);
+    ::FillRect(dc, &r, brush.get());
 }
 
 void VerticalGradient(HDC dc, const RECT& r, COLORREF from, COLORREF to) {
@@ -62,10 +62,10 @@ void VerticalGradient(HDC dc, const RECT& r, COLORREF from, COLORREF to) {
 
 // Lines of pseudo-words in a font, clipped to the rectangle.
 void TextLines(HDC dc, const RECT& area, const wchar_t* face, int height, COLORREF colour, uint32_t salt) {
-    HFONT font =
-        ::CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                      CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, face);
-    HGDIOBJ old = ::SelectObject(dc, font);
+    const platform::UniqueFont font(::CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                                  ANTIALIASED_QUALITY, DEFAULT_PITCH, face));
+    const platform::SelectScope select(dc, font.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, colour);
     static const wchar_t kLetters[] = L"etaoinshrdlucmfwypvbgkqjxz";
@@ -83,8 +83,6 @@ void TextLines(HDC dc, const RECT& area, const wchar_t* face, int height, COLORR
         ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
                     DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
     }
-    ::SelectObject(dc, old);
-    ::DeleteObject(font);
 }
 
 // A window: frame, title bar with its caption, and a client area of text or flat controls.
@@ -195,19 +193,21 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring ppm = folder + L"\\in.ppm", png = folder + L"\\vantrel.png",
                        bmp = folder + L"\\vantrel.bmp", gif = folder + L"\\vantrel.gif";
 
-    HDC screen = ::GetDC(nullptr);
-    HBITMAP picture = ::CreateCompatibleBitmap(screen, kWidth, kHeight);
-    HDC dc = ::CreateCompatibleDC(screen);
-    ::ReleaseDC(nullptr, screen);
-    if (!picture || !dc) {
-        std::fprintf(stderr, "could not make a %dx%d bitmap compatible with the screen\n", kWidth, kHeight);
-        return 1;
+    platform::UniqueBitmap owned;
+    {
+        const platform::WindowDcScope screen(nullptr);
+        owned.reset(::CreateCompatibleBitmap(screen.get(), kWidth, kHeight));
+        const platform::UniqueDc dc(::CreateCompatibleDC(screen.get()));
+        if (!owned || !dc) {
+            std::fprintf(stderr, "could not make a %dx%d bitmap compatible with the screen\n", kWidth,
+                         kHeight);
+            return 1;
+        }
+        const platform::SelectScope select(dc.get(), owned.get());
+        Paint(dc.get());
+        ::GdiFlush();
     }
-    HGDIOBJ old = ::SelectObject(dc, picture);
-    Paint(dc);
-    ::GdiFlush();
-    ::SelectObject(dc, old);
-    ::DeleteDC(dc);
+    HBITMAP picture = owned.get();
     BITMAP info{};
     ::GetObjectW(picture, sizeof(info), &info);
     std::printf("picture=%ldx%ld, %d bits a pixel\n", info.bmWidth, info.bmHeight, info.bmBitsPixel);
@@ -228,6 +228,5 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("png_bytes=%lld\nbmp_bytes=%lld\ngif_bytes=%lld\n", FileBytes(png), FileBytes(bmp),
                 FileBytes(gif));
     std::fflush(stdout);
-    ::DeleteObject(picture);
     return 0;
 }

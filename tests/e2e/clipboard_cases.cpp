@@ -67,20 +67,11 @@ void expectXClipboardPicture(const TempDir& dir, int width, int height,
                                         " -o >" + shellQuoted(unixPath(file)));
         check(read.exitCode == 0, what + ": xclip could not read it (exit " + std::to_string(read.exitCode) +
                                       ", stderr " + quotedBytes(read.err) + ")");
-        const ImageFile image = readImage(file);
+        const ImageFile image = expectImage(file, t.format, width, height, what);
         sayKey(what.c_str(), image.format + " " + std::to_string(image.pixels.width) + "x" +
                                  std::to_string(image.pixels.height));
-        check(image.format == t.format || (std::string(t.format) == "BMP" && image.format == "BMP3"),
-              what + ": ImageMagick reads it as " + image.format);
-        expectEq(what + ": width", width, image.pixels.width);
-        expectEq(what + ": height", height, image.pixels.height);
-        long differing = 0;
         std::string first;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                if (image.pixels.at(x, y) != expected(x, y) && differing++ == 0)
-                    first = "(" + std::to_string(x) + "," + std::to_string(y) + ") expected " +
-                            colourText(expected(x, y)) + " got " + colourText(image.pixels.at(x, y));
+        const long differing = countDifferences(image.pixels, expected, first);
         if (differing)
             fail(what + ": " + std::to_string(differing) + " pixels differ from the picture, first at " +
                  first);
@@ -212,9 +203,8 @@ void caseClipboardMemoryRunsOut() {
         long refusals = 0;
         for (long nth = 1;; ++nth) {
             check(nth < 1000, name + ": making it still allocates after 1000 refusals");
-            const auto put =
-                owner.picture.Put(owner.wnd(), platform::UniqueBitmap(picture.duplicate()),
-                                  platform::SharedBitmap(platform::UniqueBitmap(picture.duplicate())));
+            const auto put = owner.picture.Put(owner.wnd(), picture.duplicate(),
+                                               platform::SharedBitmap(picture.duplicate()));
             check(put == platform::ClipboardResult::Done, name + ": the picture did not go to the clipboard");
             bool escaped = false;
             std::optional<std::string> head;

@@ -2,6 +2,7 @@
 // nothing. (A clipboard another program keeps open is panel_clipboard_busy.)
 #include "tests/e2e/app.h"
 #include "tests/e2e/case_registry.h"
+#include "tests/e2e/messages.h"
 #include "tests/e2e/input.h"
 #include "tests/e2e/report.h"
 #include "tests/e2e/wait.h"
@@ -15,8 +16,6 @@ using namespace e2e;
 
 namespace {
 
-const wchar_t kClipboardRefused[] = L"クリップボードに画像をコピーできませんでした.";
-
 // A window of the driver that owns the clipboard and spoils the next hand-over: EmptyClipboard in the program
 // that takes the clipboard over first sends the owner WM_DESTROYCLIPBOARD, and while it is handled this
 // window opens the clipboard under the taker's own window and closes it again. Wine's server allows that (the
@@ -25,8 +24,13 @@ class ClipboardSpoiler {
 public:
     ClipboardSpoiler() {
         thread_ = std::thread([this] { run(); });
-        check(waitFor([this] { return ready_.load(); }, 5000) && window_ != nullptr,
-              "the driver's clipboard owner did not start");
+        if (!waitFor([this] { return ready_.load(); }, 5000) || window_ == nullptr) {
+            // The thread ends before the case fails: a thread left running would end the driver unreported.
+            if (window_)
+                PostMessageW(window_, WM_CLOSE, 0, 0);
+            thread_.join();
+            fail("the driver's clipboard owner did not start");
+        }
     }
     ~ClipboardSpoiler() {
         PostMessageW(window_, WM_CLOSE, 0, 0);

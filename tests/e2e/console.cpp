@@ -31,8 +31,9 @@ int readConsoleMode(DWORD pid) {
     snprintf(buf, sizeof buf, "%llx",
              static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(GetConsoleWindow())));
     say(std::string("window=") + buf);
-    support::Handle out(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    platform::UniqueFile out(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                         nullptr));
     CONSOLE_SCREEN_BUFFER_INFO info{};
     if (!out || !GetConsoleScreenBufferInfo(out.get(), &info)) {
         sayKey("buffer_error", GetLastError());

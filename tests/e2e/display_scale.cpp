@@ -1,5 +1,7 @@
 #include "tests/e2e/display_scale.h"
 
+#include "platform/unique_handle.h"
+
 #include "tests/e2e/report.h"
 #include "tests/e2e/screen.h"
 #include "tests/e2e/wait.h"
@@ -150,23 +152,21 @@ namespace {
 std::pair<size_t, size_t> textInkShown(const RECT& area, const std::wstring& text, const LOGFONTW& font,
                                        uint32_t bg, POINT& at) {
     // The text alone, with room around it, as its control would draw it.
-    HDC dc = CreateCompatibleDC(nullptr);
-    HFONT hfont = CreateFontIndirectW(&font);
-    HGDIOBJ oldFont = SelectObject(dc, hfont);
+    const platform::UniqueFont hfont(CreateFontIndirectW(&font));
     SIZE extent{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    {
+        const platform::UniqueDc dc(CreateCompatibleDC(nullptr));
+        const platform::SelectScope select(dc.get(), hfont.get());
+        GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    }
     const int pad = 4, w = extent.cx + 2 * pad, h = extent.cy + 2 * pad;
-    SelectObject(dc, oldFont);
-    DeleteDC(dc);
     const Pixels drawn = drawnPixels(w, h, [&](HDC into) {
         fillSolid(into, RECT{0, 0, w, h}, bg);
-        HGDIOBJ old = SelectObject(into, hfont);
+        const platform::SelectScope select(into, hfont.get());
         SetBkMode(into, TRANSPARENT);
         SetTextColor(into, GetSysColor(COLOR_BTNTEXT));
         TextOutW(into, pad, pad, text.c_str(), static_cast<int>(text.size()));
-        SelectObject(into, old);
     });
-    DeleteObject(hfont);
     std::vector<POINT> ink;
     for (int y = 0; y < drawn.height; ++y)
         for (int x = 0; x < drawn.width; ++x)

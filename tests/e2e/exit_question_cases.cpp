@@ -4,6 +4,7 @@
 // does the end the debug console asks for.
 #include "tests/e2e/app.h"
 #include "tests/e2e/case_registry.h"
+#include "tests/e2e/messages.h"
 #include "tests/e2e/input.h"
 #include "tests/e2e/report.h"
 #include "tests/e2e/wait.h"
@@ -17,8 +18,6 @@
 using namespace e2e;
 
 namespace {
-
-const wchar_t kClipboardBusy[] = L"クリップボードを開けませんでした。\r\n他のアプリケーションが使用中です.";
 
 void capture(const App& app) {
     app.run(IDC_CAPTURE);

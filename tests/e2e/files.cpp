@@ -1,7 +1,7 @@
 #include "tests/e2e/files.h"
 
 #include "tests/e2e/report.h"
-#include "tests/support/handle.h"
+#include "platform/unique_handle.h"
 #include "tests/support/paths.h"
 #include "tests/support/text.h"
 
@@ -73,32 +73,8 @@ TempDir::~TempDir() {
     removeTree(path_);
 }
 
-RenamedFile::RenamedFile(std::wstring from, std::wstring to) : from_(std::move(from)), to_(std::move(to)) {
-    if (!MoveFileW(from_.c_str(), to_.c_str()))
-        fail("MoveFileW " + narrow(from_) + " -> " + narrow(to_) + " failed, error " +
-             std::to_string(GetLastError()));
-    moved_ = true;
-    say("renamed=" + narrow(from_) + " -> " + narrow(to_));
-}
-
-RenamedFile::~RenamedFile() {
-    if (moved_ && !MoveFileW(to_.c_str(), from_.c_str()))
-        noteCleanupFailure("could not rename " + narrow(to_) + " back, error " +
-                           std::to_string(GetLastError()));
-}
-
-void RenamedFile::restore() {
-    if (!moved_)
-        return;
-    if (!MoveFileW(to_.c_str(), from_.c_str()))
-        fail("MoveFileW back " + narrow(to_) + " -> " + narrow(from_) + " failed, error " +
-             std::to_string(GetLastError()));
-    moved_ = false;
-    say("restored=" + narrow(from_));
-}
-
 void writeFile(const std::wstring& path, const std::string& bytes) {
-    support::Handle file(
+    platform::UniqueFile file(
         CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     check(file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
@@ -107,8 +83,8 @@ void writeFile(const std::wstring& path, const std::string& bytes) {
 }
 
 std::string readFile(const std::wstring& path) {
-    support::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    platform::UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string bytes;
     if (!file)
         return bytes;

@@ -23,20 +23,6 @@ private:
     std::wstring path_;
 };
 
-// Renames a file now and puts the name back when destroyed (or when restore() is called).
-class RenamedFile {
-public:
-    RenamedFile(std::wstring from, std::wstring to);
-    ~RenamedFile();
-    RenamedFile(const RenamedFile&) = delete;
-    RenamedFile& operator=(const RenamedFile&) = delete;
-    void restore();
-
-private:
-    std::wstring from_, to_;
-    bool moved_ = false;
-};
-
 // Writes the whole file; fails the case when it cannot.
 void writeFile(const std::wstring& path, const std::string& bytes);
 // The whole file; empty when it cannot be read.

@@ -13,7 +13,7 @@
 #include "tests/e2e/screen.h"
 #include "tests/e2e/wait.h"
 #include "tests/e2e/window_lookup.h"
-#include "tests/support/handle.h"
+#include "platform/unique_handle.h"
 #include "tests/support/paths.h"
 #include "tests/support/stopwatch.h"
 #include "tests/support/text.h"
@@ -267,7 +267,8 @@ void checkSubclassLayout() {
 
 // How many subclasses of ours each control has, in kControls order.
 std::vector<int> attachedCounts(const App& app) {
-    Handle process(OpenProcess(PROCESS_VM_READ | PROCESS_QUERY_INFORMATION, FALSE, app.process.pid()));
+    platform::UniqueHandle process(
+        OpenProcess(PROCESS_VM_READ | PROCESS_QUERY_INFORMATION, FALSE, app.process.pid()));
     check(static_cast<bool>(process), "cannot open vantrel's process to read its memory");
     std::vector<int> counts;
     for (int id : kControls) {
@@ -363,9 +364,17 @@ PanelView expectBackground(const App& app, uint32_t colour, const std::string& w
     return v;
 }
 
-// A push button looks drawn: its face (inside the band) is mostly one colour well above black, and its
-// caption shows as pixels much darker than that face.
-void expectButtonDrawn(const PanelView& v, int id, const std::string& when, int dpi) {
+// What a push button's face (inside the band) shows: its most common colour, on how many of its pixels, and
+// how many pixels are much darker than that (the caption).
+struct ButtonFace {
+    uint32_t common = 0;
+    size_t best = 0, total = 0;
+    long caption = 0;
+    // Looks drawn: mostly one colour well above black, with a caption on it.
+    bool drawn() const { return total && luminance(common) >= 128 && best * 2 >= total && caption >= 15; }
+};
+
+ButtonFace buttonFace(const PanelView& v, int id, int dpi) {
     RECT face = v.control(id);
     InflateRect(&face, -platform::Scale(kFaceBand, dpi), -platform::Scale(kFaceBand, dpi));
     std::vector<uint32_t> colours;
@@ -373,27 +382,33 @@ void expectButtonDrawn(const PanelView& v, int id, const std::string& when, int 
         for (int x = face.left; x < face.right; ++x)
             colours.push_back(v.screen.at(x, y));
     std::sort(colours.begin(), colours.end());
-    uint32_t common = 0;
-    size_t best = 0;
+    ButtonFace f;
+    f.total = colours.size();
     for (size_t i = 0; i < colours.size();) {
         size_t j = i;
         while (j < colours.size() && colours[j] == colours[i])
             ++j;
-        if (j - i > best)
-            best = j - i, common = colours[i];
+        if (j - i > f.best)
+            f.best = j - i, f.common = colours[i];
         i = j;
     }
-    const long caption = std::count_if(colours.begin(), colours.end(),
-                                       [&](uint32_t c) { return luminance(c) + 80 < luminance(common); });
+    f.caption = std::count_if(colours.begin(), colours.end(),
+                              [&](uint32_t c) { return luminance(c) + 80 < luminance(f.common); });
+    return f;
+}
+
+// A push button looks drawn (ButtonFace::drawn).
+void expectButtonDrawn(const PanelView& v, int id, const std::string& when, int dpi) {
+    const ButtonFace f = buttonFace(v, id, dpi);
     const std::string what = when + ": button " + std::to_string(id);
-    sayKey("button_face", what + " face " + colourText(common) + " on " + std::to_string(best) + " of " +
-                              std::to_string(colours.size()) + " pixels, caption pixels " +
-                              std::to_string(caption));
-    check(!colours.empty() && luminance(common) >= 128 && best * 2 >= colours.size(),
-          what + ": no light face drawn (most common colour " + colourText(common) + " on " +
-              std::to_string(best) + " of " + std::to_string(colours.size()) + " pixels)");
-    check(caption >= 15,
-          what + ": no caption drawn on the face (" + std::to_string(caption) + " dark pixels)");
+    sayKey("button_face", what + " face " + colourText(f.common) + " on " + std::to_string(f.best) + " of " +
+                              std::to_string(f.total) + " pixels, caption pixels " +
+                              std::to_string(f.caption));
+    check(f.total && luminance(f.common) >= 128 && f.best * 2 >= f.total,
+          what + ": no light face drawn (most common colour " + colourText(f.common) + " on " +
+              std::to_string(f.best) + " of " + std::to_string(f.total) + " pixels)");
+    check(f.caption >= 15,
+          what + ": no caption drawn on the face (" + std::to_string(f.caption) + " dark pixels)");
 }
 
 // The check box's label over the black background: light halo pixels, and dark text pixels next to them.
@@ -552,7 +567,18 @@ void saveAlphaShot(const App& app, const GlassCopy& copy, const std::string& nam
 PanelView expectGlass(const App& app, const GlassCopy& copy, const std::string& when,
                       int dpi = platform::kDefaultDpi) {
     expectAttached(app, 1, when);
-    const PanelView v = expectBackground(app, 0x000000, when);
+    PanelView v = expectBackground(app, 0x000000, when);
+    // The buttons paint themselves after the panel's background: the screen is read again until they have.
+    waitFor(
+        [&] {
+            for (int id : kPushButtons)
+                if (!buttonFace(v, id, dpi).drawn()) {
+                    v = viewPanel(app);
+                    return false;
+                }
+            return true;
+        },
+        3000, 100);
     for (int id : kPushButtons)
         expectButtonDrawn(v, id, when, dpi);
     expectGlowingLabel(v, when, dpi);

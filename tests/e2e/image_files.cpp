@@ -43,6 +43,16 @@ ImageFile readImage(const std::wstring& path) {
     return image;
 }
 
+ImageFile expectImage(const std::wstring& path, const std::string& format, int width, int height,
+                      const std::string& what) {
+    ImageFile image = readImage(path);
+    check(image.format == format || (format == "BMP" && image.format == "BMP3"),
+          what + ": ImageMagick reads it as " + image.format + ", expected " + format);
+    expectEq(what + ": width", width, image.pixels.width);
+    expectEq(what + ": height", height, image.pixels.height);
+    return image;
+}
+
 long distinctColours(const std::wstring& path) {
     UnixResult r = runUnixOk("/usr/bin/identify -format '%k' " + firstImage(path));
     char* end = nullptr;
@@ -72,36 +82,26 @@ PatternPicture::PatternPicture(int width, int height) : width_(width), height_(h
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             rgb[static_cast<size_t>(y) * width + x] = patternColour(x, y, 1);
-    HDC screen = GetDC(nullptr);
-    bitmap_ = CreateCompatibleBitmap(screen, width, height);
+    const platform::WindowDcScope screen(nullptr);
+    bitmap_.reset(CreateCompatibleBitmap(screen.get(), width, height));
     BITMAPINFO bi = support::topDownInfo(width, height);
-    const bool painted =
-        bitmap_ && SetDIBits(screen, bitmap_, 0, height, rgb.data(), &bi, DIB_RGB_COLORS) == height;
-    ReleaseDC(nullptr, screen);
-    check(painted, "could not paint a " + std::to_string(width) + "x" + std::to_string(height) + " bitmap");
+    check(bitmap_ &&
+              SetDIBits(screen.get(), bitmap_.get(), 0, height, rgb.data(), &bi, DIB_RGB_COLORS) == height,
+          "could not paint a " + std::to_string(width) + "x" + std::to_string(height) + " bitmap");
 }
 
-PatternPicture::~PatternPicture() {
-    DeleteObject(bitmap_);
-}
-
-HBITMAP PatternPicture::duplicate() const {
-    HBITMAP copy = static_cast<HBITMAP>(CopyImage(bitmap_, IMAGE_BITMAP, 0, 0, 0));
-    check(copy != nullptr, "could not copy the pattern bitmap");
+platform::UniqueBitmap PatternPicture::duplicate() const {
+    platform::UniqueBitmap copy(static_cast<HBITMAP>(CopyImage(bitmap_.get(), IMAGE_BITMAP, 0, 0, 0)));
+    check(static_cast<bool>(copy), "could not copy the pattern bitmap");
     return copy;
 }
 
 void PatternPicture::expectWritten(const std::wstring& path, const std::string& format) const {
     const std::string what = narrow(path.substr(path.find_last_of(L'\\') + 1));
-    ImageFile image = readImage(path);
-    check(image.format == format || (format == "BMP" && image.format == "BMP3"),
-          what + ": ImageMagick reads it as " + image.format + ", expected " + format);
-    expectEq(what + ": width", width_, image.pixels.width);
-    expectEq(what + ": height", height_, image.pixels.height);
-    long differing = 0;
-    for (int y = 0; y < height_; ++y)
-        for (int x = 0; x < width_; ++x)
-            differing += image.pixels.at(x, y) != patternColour(x, y, 1);
+    const ImageFile image = expectImage(path, format, width_, height_, what);
+    std::string first;
+    const long differing = countDifferences(
+        image.pixels, [](int x, int y) { return patternColour(x, y, 1); }, first);
     expectEq(what + ": pixels that differ from the picture", 0, differing);
 }
 

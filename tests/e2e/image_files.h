@@ -3,6 +3,8 @@
 
 #include "tests/e2e/screen.h"
 
+#include "platform/unique_handle.h"
+
 #include <windows.h>
 
 #include <string>
@@ -16,6 +18,10 @@ struct ImageFile {
 
 // Reads an image file (its first image) with ImageMagick: format and size from identify, pixels from convert.
 ImageFile readImage(const std::wstring& path);
+// Reads an image file and checks that ImageMagick takes it for the format (BMP3, a plain Windows header,
+// counts as BMP) at the size; `what` starts the messages.
+ImageFile expectImage(const std::wstring& path, const std::string& format, int width, int height,
+                      const std::string& what);
 // The number of distinct colours of an image file, as ImageMagick counts them.
 long distinctColours(const std::wstring& path);
 // The peak signal-to-noise ratio in dB of an image file against a reference, by ImageMagick's compare;
@@ -27,19 +33,16 @@ double psnr(const std::wstring& reference, const std::wstring& path);
 class PatternPicture {
 public:
     PatternPicture(int width, int height);
-    ~PatternPicture();
-    PatternPicture(const PatternPicture&) = delete;
-    PatternPicture& operator=(const PatternPicture&) = delete;
-    HBITMAP get() const { return bitmap_; }
-    // A bitmap of its own with the same pixels, for the caller to own.
-    HBITMAP duplicate() const;
+    HBITMAP get() const { return bitmap_.get(); }
+    // A bitmap of its own with the same pixels.
+    platform::UniqueBitmap duplicate() const;
 
     // The file holds exactly this picture, in the given format.
     void expectWritten(const std::wstring& path, const std::string& format) const;
 
 private:
     int width_, height_;
-    HBITMAP bitmap_ = nullptr;
+    platform::UniqueBitmap bitmap_;
 };
 
 } // namespace e2e

@@ -4,9 +4,9 @@
 #include "tests/e2e/app.h"
 #include "tests/e2e/case_registry.h"
 #include "tests/e2e/report.h"
-#include "tests/e2e/unix_tools.h"
 #include "tests/e2e/wait.h"
 #include "tests/e2e/window_lookup.h"
+#include "tests/e2e/x_input.h"
 #include "tests/support/stopwatch.h"
 
 #include "res/resource.h"
@@ -14,12 +14,6 @@
 using namespace e2e;
 
 namespace {
-
-// A click with the real pointer at a screen point, the button held briefly as a hand does.
-void clickAt(POINT p) {
-    runUnixOk("/usr/bin/xdotool mousemove " + std::to_string(p.x) + " " + std::to_string(p.y) +
-              " sleep 0.15 mousedown 1 sleep 0.15 mouseup 1");
-}
 
 // Both windows are enabled (true) or both disabled, with the style bit the system keeps.
 void expectEnabled(const App& app, bool enabled, const std::string& when) {
@@ -36,11 +30,6 @@ HWND openAbout(const App& app) {
     check(about != nullptr && windowText(about) == kAboutCaption,
           "the About box did not open; windows of vantrel:" + describeWindows(app.process.pid()));
     return about;
-}
-
-void closeWithOk(HWND box, const std::string& what) {
-    PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-    check(waitFor([&] { return !IsWindow(box); }), what + " did not close with OK");
 }
 
 // The About box, owned by the frame, holds the panel still too: a real click on Capture does nothing while
@@ -60,7 +49,7 @@ void caseAboutHoldsPanel() {
     check(topLevelWindows(app.process.pid()).size() == 3,
           "a window appeared on the click:" + describeWindows(app.process.pid()));
 
-    closeWithOk(about, "the About box");
+    answerMessage(about, IDOK, "the About box");
     expectEnabled(app, true, "About box closed");
     clickAt(capture);
     waitCaptured(app);
@@ -75,7 +64,7 @@ void caseMessageHoldsFrame() {
     check(box != nullptr && GetWindow(box, GW_OWNER) == app.panel,
           "no message box of the panel appeared; windows of vantrel:" + describeWindows(app.process.pid()));
     expectEnabled(app, false, "message box open");
-    closeWithOk(box, "the message box");
+    answerMessage(box, IDOK, "the message box");
     expectEnabled(app, true, "message box closed");
 }
 
@@ -119,7 +108,7 @@ void caseModalStopsCountdown() {
         check(app.layered() && IsWindowVisible(app.frame) && IsWindowVisible(app.panel),
               what + ": a capture ran under it");
         check(IsWindow(dialog) && IsWindowVisible(dialog), what + " went away");
-        closeWithOk(dialog, what);
+        answerMessage(dialog, IDOK, what);
         expectEnabled(app, true, what + " closed");
     }
     expectEq("the Capture button at the end", captureText, captureButtonText(app));

@@ -2,6 +2,7 @@
 // Save's refusal, command 1001), the picture shown by pixels, the clipboard, and memory over many cycles.
 #include "tests/e2e/app.h"
 #include "tests/e2e/case_registry.h"
+#include "tests/e2e/messages.h"
 #include "tests/e2e/input.h"
 #include "tests/e2e/processes.h"
 #include "tests/e2e/report.h"
@@ -9,7 +10,7 @@
 #include "tests/e2e/wait.h"
 #include "tests/e2e/window_lookup.h"
 #include "tests/support/dib.h"
-#include "tests/support/handle.h"
+#include "platform/unique_handle.h"
 
 #include "res/resource.h"
 
@@ -23,12 +24,6 @@ using namespace support;
 namespace {
 
 constexpr LRESULT kHtBorder = 18;
-
-const wchar_t kAlreadyCaptured[] =
-    L"すでにキャプチャー中です。\r\n再度キャプチャーするにはClearしてください.";
-const wchar_t kNothingToCopy[] = L"現在キャプチャイメージを保持していません";
-const wchar_t kNothingToSave[] = L"現在キャプチャー中の画像はありません.";
-const wchar_t kClipboardBusy[] = L"クリップボードを開けませんでした。\r\n他のアプリケーションが使用中です.";
 
 // The clipboard's CF_BITMAP as pixels; empty when there is none.
 Pixels clipboardBitmap() {
@@ -328,7 +323,8 @@ void caseCycleMemory() {
     app.moveFrame(100, 100, 1280 + grow, 800 + growY);
     expectEq("client width", 1280, clientSize(app.frame).cx);
     expectEq("client height", 800, clientSize(app.frame).cy);
-    Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, app.process.pid()));
+    platform::UniqueHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, app.process.pid()));
     // Private bytes where the system counts bitmaps there; under Wine, which reports none and keeps GDI
     // bitmaps on its Unix side, the Unix process's anonymous resident memory.
     auto memory = [&] {
@@ -394,9 +390,6 @@ const RegisterCase kPanelCases[] = {
 } // namespace
 
 namespace {
-
-const wchar_t kCaptureFailed[] =
-    L"画面をキャプチャーできませんでした。\r\nキャプチャーする範囲を確かめてください.";
 
 // A capture whose bitmap cannot be made brings the windows back, holds no picture, leaves the frame
 // see-through and says so. A frame sized down to an empty client area gives such a capture here.

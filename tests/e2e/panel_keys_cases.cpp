@@ -2,6 +2,7 @@
 // and Enter with the Right Pos box focused ends the panel as a dialog, which hides it.
 #include "tests/e2e/app.h"
 #include "tests/e2e/case_registry.h"
+#include "tests/e2e/messages.h"
 #include "tests/e2e/input.h"
 #include "tests/e2e/report.h"
 #include "tests/e2e/wait.h"
@@ -11,8 +12,6 @@
 using namespace e2e;
 
 namespace {
-
-const wchar_t kNothingToSave[] = L"現在キャプチャー中の画像はありません.";
 
 // Gives a control of the panel the keyboard focus and presses Enter.
 void enterOn(const App& app, int id) {

@@ -75,9 +75,7 @@ void expectClient(const App& app, const RECT& want, bool right, const std::strin
 // Makes the frame the active window as a user does: a click on its caption.
 void activateFrame(const App& app) {
     const RECT w = windowRect(app.frame), c = clientRectOnScreen(app.frame);
-    pointerTo(POINT{(w.left + w.right) / 2, (w.top + c.top) / 2});
-    Sleep(100);
-    click();
+    clickAt(POINT{(w.left + w.right) / 2, (w.top + c.top) / 2});
     check(waitFor([&] { return GetForegroundWindow() == app.frame; }, 3000),
           "the frame did not become the active window after a click on its caption (foreground " +
               hex(GetForegroundWindow()) + ")");
@@ -230,8 +228,7 @@ void caseDialogTyped() {
     expectClient(app, typed, true, "after Esc");
     dialog = openPlacement(app);
     typeFields({"10", "20", "700", "500"});
-    pointerTo(centre(windowRect(field(dialog, IDCANCEL))));
-    click();
+    clickAt(centre(windowRect(field(dialog, IDCANCEL))));
     waitClosed(dialog, "Cancel");
     expectClient(app, typed, true, "after Cancel");
 }
@@ -306,15 +303,13 @@ void caseDialogInvalid() {
     for (const auto& row : rows) {
         const std::string when = "field " + std::to_string(row.id) + " = " + quotedBytes(row.typed);
         const std::wstring good = fieldText(dialog, row.id);
-        pointerTo(centre(windowRect(field(dialog, row.id))));
-        click();
+        clickAt(centre(windowRect(field(dialog, row.id))));
         xKeys("End shift+Home");
         if (row.typed.empty())
             xKeys("BackSpace");
         else
             xType(row.typed);
-        pointerTo(centre(windowRect(field(dialog, IDOK)))); // the focus leaves the field
-        click();
+        clickAt(centre(windowRect(field(dialog, IDOK)))); // the focus leaves the field
         expectDialogMessage(app, dialog, row.message, when);
         check(IsWindow(dialog) && IsWindowVisible(dialog), when + ": the dialog closed");
         expectSelected(dialog, row.id, when);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "tests/e2e/wait.h"
-#include "tests/support/handle.h"
+#include "platform/unique_handle.h"
 #include "tests/support/launch.h"
 
 #include <windows.h>
@@ -16,18 +16,17 @@ namespace e2e {
 
 // Both ends of an anonymous pipe; the write end may be made inheritable for a child's standard output.
 struct Pipe {
-    support::Handle read, write;
+    platform::UniqueHandle read, write;
     static Pipe create(bool inheritableWrite);
 };
 
-// Collects what arrives on a pipe without blocking; eof() once every writer has closed its end.
+// Collects what arrives on a pipe without blocking, until every writer has closed its end.
 class PipeReader {
 public:
     explicit PipeReader(HANDLE h) : h_(h) {}
     void poll();
     bool readToEof(DWORD ms);
     const std::string& data() const { return data_; }
-    bool eof() const { return eof_; }
 
 private:
     HANDLE h_;
@@ -62,7 +61,7 @@ public:
     bool closeProperly();
 
 private:
-    support::Handle process_;
+    platform::UniqueHandle process_;
     DWORD pid_ = 0;
 };
 

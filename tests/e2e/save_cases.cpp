@@ -5,6 +5,7 @@
 // file watched.
 #include "tests/e2e/app.h"
 #include "tests/e2e/case_registry.h"
+#include "tests/e2e/messages.h"
 #include "tests/e2e/failing_allocation.h"
 #include "tests/e2e/files.h"
 #include "tests/e2e/image_files.h"
@@ -13,10 +14,9 @@
 #include "tests/e2e/unix_tools.h"
 #include "tests/e2e/wait.h"
 #include "tests/e2e/window_lookup.h"
-#include "tests/support/handle.h"
+#include "platform/unique_handle.h"
 #include "tests/support/paths.h"
 #include "tests/support/text.h"
-#include "tests/support/dib.h"
 
 #include "panel/picture_file.h"
 
@@ -41,11 +41,6 @@ namespace {
 constexpr int kFileNameEdit = 0x480;  // new-style dialog
 constexpr int kFileNameCombo = 0x47C; // classic dialog: a ComboBoxEx whose edit takes the name
 constexpr int kFileTypeCombo = 0x470; // both
-
-const wchar_t kNoEncoder[] =
-    L"この拡張子では保存できません。\r\n拡張子を .bmp .gif .jpg .png のいずれかにしてください.";
-const wchar_t kSaveFailed[] =
-    L"画像を保存できませんでした。\r\n保存先のフォルダーと書き込み権限を確かめてください.";
 
 // ---------------------------------------------------------------- the picture
 
@@ -322,14 +317,10 @@ void expectPicture(const Captured& c, const std::wstring& path, const std::strin
                    Fidelity fidelity) {
     const std::string what = narrow(path);
     check(waitFor([&] { return fileExists(path); }, 5000), what + " was not written");
-    ImageFile image = readImage(path);
+    ImageFile image = expectImage(path, format, c.width(), c.height(), what);
     const Pixels& px = image.pixels;
     sayKey("image",
            what + ": " + image.format + " " + std::to_string(px.width) + "x" + std::to_string(px.height));
-    check(image.format == format || (format == "BMP" && image.format == "BMP3"),
-          what + ": ImageMagick reads it as " + image.format + ", expected " + format);
-    expectEq(what + ": width", c.width(), px.width);
-    expectEq(what + ": height", c.height(), px.height);
     long differing = 0;
     double error = 0;
     std::string first;
@@ -546,8 +537,8 @@ public:
         if (r.exitCode != 0)
             skip("chattr +i failed here (" + quotedBytes(r.err) + "): no folder that refuses root's writes");
         immutable_ = true;
-        Handle probe(CreateFileW(joinPath(path_, L"probe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        platform::UniqueFile probe(CreateFileW(joinPath(path_, L"probe").c_str(), GENERIC_WRITE, 0, nullptr,
+                                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (probe)
             skip("a file could still be created in the immutable folder " + narrow(path_));
     }
@@ -605,8 +596,8 @@ void caseWriteFailure() {
     const std::string held = "held open by another program";
     writeFile(busy, held);
     {
-        Handle open(CreateFileW(busy.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+        platform::UniqueFile open(CreateFileW(busy.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
         check(static_cast<bool>(open), "could not open busy.png");
         saveOver(c.app, busy);
         expectMessage(c.app, kSaveFailed, "saving over a file held open");
@@ -780,7 +771,8 @@ void caseTemporaryFile() {
 // behind. With nothing refused, the same save writes the file.
 void caseMemoryRunsOut() {
     TempDir dir;
-    PatternPicture picture(320, 200); // more than 256 colours: the GIF's colours are chosen
+    constexpr int kWidth = 320, kHeight = 200;
+    PatternPicture picture(kWidth, kHeight); // more than 256 colours: the GIF's colours are chosen
     const std::string kept = "kept as it was";
     for (const char* format : {"GIF", "PNG", "BMP"}) {
         const std::wstring name = L"kept." + widen(format);
@@ -810,9 +802,7 @@ void caseMemoryRunsOut() {
         sayKey((std::string(format) + "_allocations_refused").c_str(), refusals);
         check(std::string(format) != "GIF" || refusals > 0,
               "the GIF save made no allocation of 4 KB or more");
-        ImageFile image = readImage(target);
-        check(image.format == format || (std::string(format) == "BMP" && image.format == "BMP3"),
-              std::string(format) + ": ImageMagick reads the file as " + image.format);
+        expectImage(target, format, kWidth, kHeight, format);
         DeleteFileW(target.c_str());
     }
 }

@@ -1,7 +1,8 @@
 #include "tests/e2e/screen.h"
 
 #include "tests/support/dib.h"
-#include "tests/support/handle.h"
+#include "platform/dib.h"
+#include "platform/unique_handle.h"
 
 #include <cmath>
 #include <cstdio>
@@ -9,37 +10,29 @@
 namespace e2e {
 
 void fillSolid(HDC dc, const RECT& rect, uint32_t rgb) {
-    HBRUSH brush = CreateSolidBrush(RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
-    FillRect(dc, &rect, brush);
-    DeleteObject(brush);
+    const platform::UniqueBrush brush(
+        CreateSolidBrush(RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF)));
+    FillRect(dc, &rect, brush.get());
 }
 
 Pixels drawnPixels(int width, int height, const std::function<void(HDC)>& draw) {
     Pixels px;
     if (width <= 0 || height <= 0)
         return px;
-    BITMAPINFO bi = support::topDownInfo(width, height);
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    ReleaseDC(nullptr, screen);
-    if (mem && dib && bits) {
-        HGDIOBJ old = SelectObject(mem, dib);
-        draw(mem);
-        GdiFlush();
-        const uint32_t* src = static_cast<const uint32_t*>(bits);
-        px.width = width;
-        px.height = height;
-        px.rgb.assign(src, src + static_cast<size_t>(width) * height);
-        for (auto& p : px.rgb)
-            p &= 0xFFFFFF;
-        SelectObject(mem, old);
-    }
-    if (dib)
-        DeleteObject(dib);
-    if (mem)
-        DeleteDC(mem);
+    const platform::WindowDcScope screen(nullptr);
+    std::uint32_t* bits = nullptr;
+    const platform::UniqueBitmap dib = platform::CreateTopDownDib(screen.get(), width, height, &bits);
+    const platform::UniqueDc mem(CreateCompatibleDC(screen.get()));
+    if (!mem || !dib || !bits)
+        return px;
+    const platform::SelectScope select(mem.get(), dib.get());
+    draw(mem.get());
+    GdiFlush();
+    px.width = width;
+    px.height = height;
+    px.rgb.assign(bits, bits + static_cast<size_t>(width) * height);
+    for (auto& p : px.rgb)
+        p &= 0xFFFFFF;
     return px;
 }
 
@@ -77,7 +70,7 @@ bool writeBmp(const std::wstring& path, const Pixels& px) {
             row[x * 3 + 2] = static_cast<unsigned char>((c >> 16) & 0xFF);
         }
     }
-    support::Handle file(
+    platform::UniqueFile file(
         CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;
@@ -172,7 +165,7 @@ LRESULT CALLBACK patternProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 } // namespace
 
 PatternWindow::PatternWindow(const RECT& screenRect, int variant) : rect_(screenRect), variant_(variant) {
-    support::Handle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    platform::UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     HANDLE readyEvent = ready.get();
     thread_ = std::thread([this, readyEvent] {
         WNDCLASSW wc{};

@@ -66,6 +66,21 @@ private:
     std::thread thread_;
 };
 
+// How many pixels of px (whose top-left is at left, top) differ from expected(x, y); the first is described
+// in `first`.
+template <class Expected>
+long countDifferences(const Pixels& px, Expected expected, std::string& first, int left = 0, int top = 0) {
+    long bad = 0;
+    for (int y = 0; y < px.height; ++y)
+        for (int x = 0; x < px.width; ++x) {
+            const uint32_t want = expected(left + x, top + y), got = px.at(x, y);
+            if (got != want && bad++ == 0)
+                first = "(" + std::to_string(left + x) + "," + std::to_string(top + y) + ") expected " +
+                        colourText(want) + " got " + colourText(got);
+        }
+    return bad;
+}
+
 // Compares the screen over rect (clipped to the screen) with expected(x, y); polls while the screen settles.
 template <class Expected> void expectScreen(const RECT& rect, Expected expected, const std::string& what) {
     RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, area;
@@ -74,15 +89,7 @@ template <class Expected> void expectScreen(const RECT& rect, Expected expected,
     std::string first;
     bool same = waitFor(
         [&] {
-            Pixels px = captureScreen(area);
-            bad = 0;
-            for (int y = 0; y < px.height; ++y)
-                for (int x = 0; x < px.width; ++x) {
-                    uint32_t want = expected(area.left + x, area.top + y), got = px.at(x, y);
-                    if (got != want && bad++ == 0)
-                        first = "(" + std::to_string(area.left + x) + "," + std::to_string(area.top + y) +
-                                ") expected " + colourText(want) + " got " + colourText(got);
-                }
+            bad = countDifferences(captureScreen(area), expected, first, area.left, area.top);
             return bad == 0;
         },
         5000, 100);

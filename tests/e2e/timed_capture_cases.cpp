@@ -4,6 +4,7 @@
 // program. The menu and the buttons are worked with real X input (xdotool), as a user works them.
 #include "tests/e2e/app.h"
 #include "tests/e2e/case_registry.h"
+#include "tests/e2e/messages.h"
 #include "tests/e2e/input.h"
 #include "tests/e2e/report.h"
 #include "tests/e2e/screen.h"
@@ -26,10 +27,6 @@ using namespace support;
 
 namespace {
 
-const wchar_t kAlreadyCaptured[] =
-    L"すでにキャプチャー中です。\r\n再度キャプチャーするにはClearしてください.";
-const wchar_t kCaptureFailed[] = L"画面をキャプチャーできませんでした。\r\n"
-                                 L"キャプチャーする範囲を確かめてください.";
 const std::wstring kCaptureText = L"Capture";
 
 // Sends the command of a timed-capture item, as the window menu does.
@@ -39,9 +36,7 @@ void postTimed(const App& app, UINT command) {
 
 // A real click on a control of the panel.
 void clickControl(const App& app, int id) {
-    pointerTo(centre(windowRect(app.button(id))));
-    Sleep(100);
-    click();
+    clickAt(centre(windowRect(app.button(id))));
 }
 
 struct Shown {
@@ -142,8 +137,13 @@ class MenuOwner {
 public:
     explicit MenuOwner(HWND frame) : frame_(frame) {
         thread_ = std::thread([this] { run(); });
-        check(waitFor([&] { return hwnd_ != nullptr || done_; }, 5000) && hwnd_,
-              "the driver's menu owner could not be made");
+        if (!waitFor([&] { return hwnd_ != nullptr || done_; }, 5000) || !hwnd_) {
+            // The thread ends before the case fails: a thread left running would end the driver unreported.
+            if (hwnd_)
+                PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+            thread_.join();
+            fail("the driver's menu owner could not be made");
+        }
     }
     ~MenuOwner() {
         if (hwnd_)

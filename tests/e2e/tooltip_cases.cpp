@@ -120,37 +120,30 @@ class TipFonts {
 public:
     explicit TipFonts(int dpi = platform::kDefaultDpi) : wrapWidth_(platform::Scale(kDescriptionWidth, dpi)) {
         LOGFONTW font = nonClientMetricsAt(dpi).lfStatusFont;
-        regular_ = CreateFontIndirectW(&font);
+        regular_.reset(CreateFontIndirectW(&font));
         font.lfWeight = FW_BOLD;
         font.lfQuality = NONANTIALIASED_QUALITY;
-        bold_ = CreateFontIndirectW(&font);
-        dc_ = CreateCompatibleDC(nullptr);
+        bold_.reset(CreateFontIndirectW(&font));
+        dc_.reset(CreateCompatibleDC(nullptr));
         check(regular_ && bold_ && dc_, "cannot make the status font");
-        SelectObject(dc_, regular_);
+        SelectObject(dc_.get(), regular_.get());
         TEXTMETRICW tm{};
-        GetTextMetricsW(dc_, &tm);
+        GetTextMetricsW(dc_.get(), &tm);
         lineHeight_ = tm.tmHeight;
     }
-    ~TipFonts() {
-        DeleteDC(dc_);
-        DeleteObject(regular_);
-        DeleteObject(bold_);
-    }
-    TipFonts(const TipFonts&) = delete;
-    TipFonts& operator=(const TipFonts&) = delete;
 
-    HFONT regular() const { return regular_; }
-    HFONT bold() const { return bold_; }
+    HFONT regular() const { return regular_.get(); }
+    HFONT bold() const { return bold_.get(); }
     int lineHeight() const { return lineHeight_; }
     int wrapWidth() const { return wrapWidth_; }
 
     // The description's lines, broken by the program's own rule at the tips' wrapping width with the
     // advance widths of the status font.
     std::vector<std::wstring> wrap(const std::wstring& text) const {
-        SelectObject(dc_, regular_);
+        SelectObject(dc_.get(), regular_.get());
         std::vector<int> ends(text.size());
         SIZE total{};
-        GetTextExtentExPointW(dc_, text.c_str(), static_cast<int>(text.size()), 0, nullptr, ends.data(),
+        GetTextExtentExPointW(dc_.get(), text.c_str(), static_cast<int>(text.size()), 0, nullptr, ends.data(),
                               &total);
         std::vector<int> advances(ends.size());
         for (size_t i = 0; i < ends.size(); ++i)
@@ -188,8 +181,8 @@ public:
     }
 
 private:
-    HFONT regular_ = nullptr, bold_ = nullptr;
-    HDC dc_ = nullptr;
+    platform::UniqueFont regular_, bold_;
+    platform::UniqueDc dc_; // made after the fonts, so gone before them
     int lineHeight_ = 0;
     int wrapWidth_;
 };

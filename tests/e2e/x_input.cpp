@@ -39,6 +39,11 @@ void click() {
     button.release();
 }
 
+void clickAt(POINT p) {
+    xdotool("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y) +
+            " sleep 0.1 mousedown 1 sleep 0.15 mouseup 1");
+}
+
 void xKeys(const std::string& keys) {
     xdotool("key --delay 60 " + keys);
 }

@@ -27,6 +27,8 @@ private:
 
 // A click with a pause between press and release, where the pointer is.
 void click();
+// Moves the pointer to a screen point and clicks there, as a hand does, in one call of xdotool.
+void clickAt(POINT p);
 // Keys as xdotool names them ("Right", "ctrl+shift+Down", "Tab"), one chord after another, held briefly.
 void xKeys(const std::string& keys);
 // Types the text into the window with the keyboard focus.

@@ -2,7 +2,7 @@
 // modes) and ending them again.
 #pragma once
 
-#include "tests/support/handle.h"
+#include "platform/unique_handle.h"
 
 #include <windows.h>
 
@@ -28,7 +28,7 @@ std::wstring commandLineOf(const LaunchOptions& options);
 
 struct Launched {
     bool started = false;
-    Handle process; // may be empty even when started: Wine gives none for a Unix program
+    platform::UniqueHandle process; // may be empty even when started: Wine gives none for a Unix program
     DWORD pid = 0;
     DWORD error = 0; // GetLastError of a failed CreateProcessW
 };

@@ -1,0 +1,21 @@
+// The texts of vantrel's message boxes, as the cases expect to read them (typed here, not taken from the
+// program, so that a changed text is caught).
+#pragma once
+
+namespace e2e {
+
+inline constexpr wchar_t kAlreadyCaptured[] =
+    L"すでにキャプチャー中です。\r\n再度キャプチャーするにはClearしてください.";
+inline constexpr wchar_t kNothingToCopy[] = L"現在キャプチャイメージを保持していません";
+inline constexpr wchar_t kNothingToSave[] = L"現在キャプチャー中の画像はありません.";
+inline constexpr wchar_t kClipboardBusy[] =
+    L"クリップボードを開けませんでした。\r\n他のアプリケーションが使用中です.";
+inline constexpr wchar_t kClipboardRefused[] = L"クリップボードに画像をコピーできませんでした.";
+inline constexpr wchar_t kCaptureFailed[] =
+    L"画面をキャプチャーできませんでした。\r\nキャプチャーする範囲を確かめてください.";
+inline constexpr wchar_t kNoEncoder[] =
+    L"この拡張子では保存できません。\r\n拡張子を .bmp .gif .jpg .png のいずれかにしてください.";
+inline constexpr wchar_t kSaveFailed[] =
+    L"画像を保存できませんでした。\r\n保存先のフォルダーと書き込み権限を確かめてください.";
+
+} // namespace e2e

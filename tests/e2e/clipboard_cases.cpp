@@ -3,6 +3,7 @@
 // ImageMagick to exactly the captured pixels, while vantrel runs and after it has ended.
 #include "tests/e2e/app.h"
 #include "tests/e2e/case_registry.h"
+#include "tests/e2e/driver_window.h"
 #include "tests/e2e/failing_allocation.h"
 #include "tests/e2e/files.h"
 #include "tests/e2e/image_files.h"
@@ -132,15 +133,9 @@ void caseClipboardFormatsCaptureToClipboard() {
 class ClipboardOwner {
 public:
     ClipboardOwner() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"vantrel e2e clipboard owner";
-        RegisterClassW(&wc); // fails harmlessly when registered before
-        wnd_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                               wc.hInstance, nullptr);
+        wnd_ = makeDriverWindow(L"vantrel e2e clipboard owner", proc, 0, WS_POPUP, {0, 0, 10, 10}, nullptr,
+                                reinterpret_cast<LONG_PTR>(this));
         check(wnd_ != nullptr, "the driver's clipboard owner could not be made");
-        SetWindowLongPtrW(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     ~ClipboardOwner() {
         if (OpenClipboard(wnd_)) {

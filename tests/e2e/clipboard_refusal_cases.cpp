@@ -2,6 +2,7 @@
 // nothing. (A clipboard another program keeps open is panel_clipboard_busy.)
 #include "tests/e2e/app.h"
 #include "tests/e2e/case_registry.h"
+#include "tests/e2e/driver_window.h"
 #include "tests/e2e/messages.h"
 #include "tests/e2e/input.h"
 #include "tests/e2e/report.h"
@@ -10,7 +11,6 @@
 #include "res/resource.h"
 
 #include <atomic>
-#include <thread>
 
 using namespace e2e;
 
@@ -22,20 +22,7 @@ namespace {
 // window matches), so the taker's clipboard is closed under it and its SetClipboardData fails.
 class ClipboardSpoiler {
 public:
-    ClipboardSpoiler() {
-        thread_ = std::thread([this] { run(); });
-        if (!waitFor([this] { return ready_.load(); }, 5000) || window_ == nullptr) {
-            // The thread ends before the case fails: a thread left running would end the driver unreported.
-            if (window_)
-                PostMessageW(window_, WM_CLOSE, 0, 0);
-            thread_.join();
-            fail("the driver's clipboard owner did not start");
-        }
-    }
-    ~ClipboardSpoiler() {
-        PostMessageW(window_, WM_CLOSE, 0, 0);
-        thread_.join();
-    }
+    ClipboardSpoiler() : window_([this] { return take(); }, "the driver's clipboard owner did not start") {}
     ClipboardSpoiler(const ClipboardSpoiler&) = delete;
     ClipboardSpoiler& operator=(const ClipboardSpoiler&) = delete;
     int spoiled() const { return spoiled_; }
@@ -43,46 +30,32 @@ public:
 private:
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         auto* self = reinterpret_cast<ClipboardSpoiler*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        switch (msg) {
-        case WM_DESTROYCLIPBOARD:
+        if (msg == WM_DESTROYCLIPBOARD) {
             if (HWND taker = GetOpenClipboardWindow(); taker && OpenClipboard(taker) && CloseClipboard())
                 ++self->spoiled_;
             return 0;
-        case WM_CLOSE: DestroyWindow(hwnd); return 0;
-        case WM_DESTROY: PostQuitMessage(0); return 0;
         }
         return DefWindowProcW(hwnd, msg, wp, lp);
     }
-    void run() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"VantrelE2EClipboardSpoiler";
-        RegisterClassW(&wc);
-        window_ = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  wc.hInstance, nullptr);
-        if (window_) {
-            SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-            if (OpenClipboard(window_)) {
-                EmptyClipboard();
-                const wchar_t text[] = L"the driver's";
-                HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
-                memcpy(GlobalLock(mem), text, sizeof text);
-                GlobalUnlock(mem);
-                SetClipboardData(CF_UNICODETEXT, mem);
-                CloseClipboard();
-            }
+    // A message-only window that puts text on the clipboard, so that it is the owner the next program
+    // takes the clipboard from.
+    HWND take() {
+        HWND wnd = makeDriverWindow(L"VantrelE2EClipboardSpoiler", proc, 0, 0, {}, HWND_MESSAGE,
+                                    reinterpret_cast<LONG_PTR>(this));
+        if (wnd && OpenClipboard(wnd)) {
+            EmptyClipboard();
+            const wchar_t text[] = L"the driver's";
+            HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
+            memcpy(GlobalLock(mem), text, sizeof text);
+            GlobalUnlock(mem);
+            SetClipboardData(CF_UNICODETEXT, mem);
+            CloseClipboard();
         }
-        ready_ = true;
-        MSG m;
-        while (window_ && GetMessageW(&m, nullptr, 0, 0) > 0)
-            DispatchMessageW(&m);
+        return wnd;
     }
 
-    std::thread thread_;
-    HWND window_ = nullptr;
-    std::atomic<bool> ready_{false};
     std::atomic<int> spoiled_{0};
+    WindowThread window_;
 };
 
 void caseClipboardRefused() {

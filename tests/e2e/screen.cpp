@@ -157,65 +157,33 @@ LRESULT CALLBACK patternProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         EndPaint(hwnd, &ps);
         return 0;
     }
-    case WM_CLOSE: DestroyWindow(hwnd); return 0;
-    case WM_DESTROY: PostQuitMessage(0); return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
+
+// Made and shown on the window's own thread; it never takes the activation.
+HWND showPatternWindow(const RECT& rect, int variant) {
+    HWND w = makeDriverWindow(kPatternClass, patternProc, WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
+                              WS_POPUP | WS_SYSMENU, rect, nullptr, variant);
+    if (w) {
+        ShowWindow(w, SW_SHOWNOACTIVATE);
+        UpdateWindow(w);
+    }
+    return w;
+}
 } // namespace
 
-PatternWindow::PatternWindow(const RECT& screenRect, int variant) : rect_(screenRect), variant_(variant) {
-    platform::UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    HANDLE readyEvent = ready.get();
-    thread_ = std::thread([this, readyEvent] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = patternProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kPatternClass;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        RegisterClassW(&wc); // fails harmlessly when a previous window registered it
-        HWND w = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kPatternClass, L"vantrel e2e pattern",
-                                 WS_POPUP | WS_SYSMENU, rect_.left, rect_.top, rect_.right - rect_.left,
-                                 rect_.bottom - rect_.top, nullptr, nullptr, wc.hInstance, nullptr);
-        threadId_ = GetCurrentThreadId();
-        hwnd_ = w;
-        if (w)
-            SetWindowLongPtrW(w, GWLP_USERDATA, variant_);
-        if (w) {
-            ShowWindow(w, SW_SHOWNOACTIVATE);
-            UpdateWindow(w);
-        }
-        SetEvent(readyEvent);
-        if (!w)
-            return;
-        MSG m;
-        while (GetMessageW(&m, nullptr, 0, 0) > 0) {
-            TranslateMessage(&m);
-            DispatchMessageW(&m);
-        }
-    });
-    WaitForSingleObject(readyEvent, 10000);
-    if (!hwnd_) {
-        thread_.join();
-        fail("could not create the pattern window");
-    }
-    sayKey("pattern_window", hex(hwnd_) + " " + rectText(rect_));
+PatternWindow::PatternWindow(const RECT& screenRect, int variant)
+    : rect_(screenRect), variant_(variant),
+      window_([this] { return showPatternWindow(rect_, variant_); }, "could not create the pattern window") {
+    sayKey("pattern_window", hex(hwnd()) + " " + rectText(rect_));
 }
 
 void PatternWindow::setVariant(int variant) {
     variant_ = variant;
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, variant);
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    SetWindowLongPtrW(hwnd(), GWLP_USERDATA, variant);
+    RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     Sleep(100); // let the X server show the new pixels
-}
-
-PatternWindow::~PatternWindow() {
-    if (hwnd_)
-        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-    else if (threadId_)
-        PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
-    if (thread_.joinable())
-        thread_.join();
 }
 
 } // namespace e2e

@@ -2,6 +2,7 @@
 // through the frame at.
 #pragma once
 
+#include "tests/e2e/driver_window.h"
 #include "tests/e2e/report.h"
 #include "tests/e2e/wait.h"
 
@@ -10,7 +11,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace e2e {
@@ -43,10 +43,9 @@ uint32_t patternColour(int x, int y, int variant = 0);
 class PatternWindow {
 public:
     explicit PatternWindow(const RECT& screenRect, int variant = 0);
-    ~PatternWindow();
     PatternWindow(const PatternWindow&) = delete;
     PatternWindow& operator=(const PatternWindow&) = delete;
-    HWND hwnd() const { return hwnd_; }
+    HWND hwnd() const { return window_.hwnd(); }
     const RECT& rect() const { return rect_; }
     // Colour expected on screen at a screen point covered by this window.
     uint32_t expectedAt(int screenX, int screenY) const { return colourAt(screenX, screenY, variant_); }
@@ -61,9 +60,7 @@ public:
 private:
     RECT rect_;
     int variant_ = 0;
-    HWND hwnd_ = nullptr;
-    DWORD threadId_ = 0;
-    std::thread thread_;
+    WindowThread window_;
 };
 
 // How many pixels of px (whose top-left is at left, top) differ from expected(x, y); the first is described

@@ -4,6 +4,7 @@
 // program. The menu and the buttons are worked with real X input (xdotool), as a user works them.
 #include "tests/e2e/app.h"
 #include "tests/e2e/case_registry.h"
+#include "tests/e2e/driver_window.h"
 #include "tests/e2e/messages.h"
 #include "tests/e2e/input.h"
 #include "tests/e2e/report.h"
@@ -20,7 +21,6 @@
 #include <algorithm>
 #include <atomic>
 #include <map>
-#include <thread>
 
 using namespace e2e;
 using namespace support;
@@ -135,28 +135,14 @@ void caseCountsDownAndCaptures() {
 // within a moment after, the activation went to vantrel before the capture's copy.
 class MenuOwner {
 public:
-    explicit MenuOwner(HWND frame) : frame_(frame) {
-        thread_ = std::thread([this] { run(); });
-        if (!waitFor([&] { return hwnd_ != nullptr || done_; }, 5000) || !hwnd_) {
-            // The thread ends before the case fails: a thread left running would end the driver unreported.
-            if (hwnd_)
-                PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-            thread_.join();
-            fail("the driver's menu owner could not be made");
-        }
-    }
-    ~MenuOwner() {
-        if (hwnd_)
-            PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-        if (thread_.joinable())
-            thread_.join();
-    }
+    explicit MenuOwner(HWND frame)
+        : frame_(frame), window_([this] { return show(); }, "the driver's menu owner could not be made") {}
     MenuOwner(const MenuOwner&) = delete;
     MenuOwner& operator=(const MenuOwner&) = delete;
 
-    HWND hwnd() const { return hwnd_; }
-    void open(POINT at) { PostMessageW(hwnd_, kOpen, 0, MAKELPARAM(at.x, at.y)); }
-    void close() { PostMessageW(hwnd_, kClose, 0, 0); }
+    HWND hwnd() const { return window_.hwnd(); }
+    void open(POINT at) { PostMessageW(hwnd(), kOpen, 0, MAKELPARAM(at.x, at.y)); }
+    void close() { PostMessageW(hwnd(), kClose, 0, 0); }
     bool deactivatedBeforeHide() const { return deactivatedBeforeHide_; }
 
 private:
@@ -181,37 +167,22 @@ private:
                 waitFor([&] { return !IsWindowVisible(self->frame_); }, 100, 5))
                 self->deactivatedBeforeHide_ = true;
             break;
-        case WM_DESTROY: PostQuitMessage(0); return 0;
         }
         return DefWindowProcW(wnd, msg, wp, lp);
     }
 
-    void run() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"vantrel e2e menu owner";
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-        RegisterClassW(&wc); // fails harmlessly when an earlier owner registered it
-        HWND w = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"menu owner", WS_POPUP, 10, 10, 120, 60,
-                                 nullptr, nullptr, wc.hInstance, nullptr);
-        if (w) {
-            SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    HWND show() {
+        HWND w = makeDriverWindow(L"vantrel e2e menu owner", proc, WS_EX_TOOLWINDOW, WS_POPUP,
+                                  {10, 10, 130, 70}, nullptr, reinterpret_cast<LONG_PTR>(this),
+                                  static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+        if (w)
             ShowWindow(w, SW_SHOW);
-        }
-        hwnd_ = w;
-        done_ = w == nullptr;
-        MSG m;
-        while (w && GetMessageW(&m, nullptr, 0, 0) > 0) {
-            TranslateMessage(&m);
-            DispatchMessageW(&m);
-        }
+        return w;
     }
 
     HWND frame_;
-    std::thread thread_;
-    std::atomic<HWND> hwnd_{nullptr};
-    std::atomic<bool> done_{false}, deactivatedBeforeHide_{false};
+    std::atomic<bool> deactivatedBeforeHide_{false};
+    WindowThread window_;
 };
 
 // The driver's open popup menu, null while none shows.

@@ -7,6 +7,9 @@
 #include "tests/e2e/dwm_standin/standin_protocol.h"
 #include "tests/support/dib.h"
 
+#include "platform/dib.h"
+#include "platform/unique_handle.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
@@ -99,35 +102,26 @@ bool copyPixels(HWND target) {
     if (!IsWindow(target) || !GetClientRect(target, &rc) || rc.right <= 0 || rc.bottom <= 0)
         return false;
     const int width = rc.right, height = rc.bottom;
-    BITMAPINFO bi = support::topDownInfo(width, height);
-    HDC source = GetDC(target);
-    if (!source)
+    const platform::WindowDcScope source(target);
+    if (!source.get())
         return false;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(source, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = CreateCompatibleDC(source);
-    bool ok = false;
-    if (dib && memory && bits) {
-        const size_t bytes = static_cast<size_t>(width) * height * 4;
-        HGDIOBJ old = SelectObject(memory, dib);
-        ok = BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY) != FALSE;
+    std::uint32_t* bits = nullptr;
+    const platform::UniqueBitmap dib = platform::CreateTopDownDib(source.get(), width, height, &bits);
+    const platform::UniqueDc memory(CreateCompatibleDC(source.get()));
+    if (!dib || !memory)
+        return false;
+    {
+        const platform::SelectScope select(memory.get(), dib.get());
+        if (!BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY))
+            return false;
         GdiFlush();
-        SelectObject(memory, old);
-        if (ok) {
-            std::vector<unsigned char> file(8 + bytes);
-            const int32_t size[2] = {width, height};
-            memcpy(file.data(), size, sizeof size);
-            memcpy(file.data() + 8, bits, bytes);
-            ok = writeWholeFile(inFolder(dwm_standin::kPixelsFile), file.data(),
-                                static_cast<DWORD>(file.size()));
-        }
     }
-    if (memory)
-        DeleteDC(memory);
-    if (dib)
-        DeleteObject(dib);
-    ReleaseDC(target, source);
-    return ok;
+    const size_t bytes = static_cast<size_t>(width) * height * 4;
+    std::vector<unsigned char> file(8 + bytes);
+    const int32_t size[2] = {width, height};
+    memcpy(file.data(), size, sizeof size);
+    memcpy(file.data() + 8, bits, bytes);
+    return writeWholeFile(inFolder(dwm_standin::kPixelsFile), file.data(), static_cast<DWORD>(file.size()));
 }
 
 // ---------------------------------------------------------------- GDI objects

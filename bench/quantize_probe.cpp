@@ -1,12 +1,12 @@
-// Runs the program's colour reduction for GIF (panel::QuantizeColours) on a picture, natively: reads a binary
-// PPM, reduces it RUNS times and writes the picture as its palette shows it (each pixel its palette colour),
-// which is exactly what a GIF of it holds. Prints key=value lines: the picture, the palette size, whether it
-// was exact, the median and fastest time of one reduction, and the PSNR it computes itself (bench/gif_quality
-// checks it against ImageMagick's).
+// Runs the program's colour reduction for GIF (imaging::QuantizeColours) on a picture, natively: reads a
+// binary PPM, reduces it RUNS times and writes the picture as its palette shows it (each pixel its palette
+// colour), which is exactly what a GIF of it holds. Prints key=value lines: the picture, the palette size,
+// whether it was exact, the median and fastest time of one reduction, and the PSNR it computes itself
+// (bench/gif_quality checks it against ImageMagick's).
 //
 //     bench_quantize_probe IN.ppm OUT.ppm [RUNS]
 
-#include "panel/colour_quantizer.h"
+#include "imaging/colour_quantizer.h"
 #include "tests/support/median.h"
 
 #include <algorithm>
@@ -97,10 +97,10 @@ int main(int argc, char** argv) {
     }
 
     std::vector<double> times;
-    panel::IndexedPicture indexed;
+    imaging::IndexedPicture indexed;
     for (int run = 0; run < runs; ++run) {
         const auto start = std::chrono::steady_clock::now();
-        indexed = panel::QuantizeColours(picture.pixels.data(), picture.width, picture.height);
+        indexed = imaging::QuantizeColours(picture.pixels.data(), picture.width, picture.height);
         const auto end = std::chrono::steady_clock::now();
         times.push_back(std::chrono::duration<double, std::milli>(end - start).count());
     }

@@ -1,8 +1,8 @@
 #include "panel/picture_file.h"
 
-#include "panel/colour_quantizer.h"
+#include "imaging/colour_quantizer.h"
+#include "imaging/gif_encoder.h"
 #include "panel/encoder_choice.h"
-#include "panel/gif_encoder.h"
 #include "panel/save_paths.h"
 #include "platform/bitmap_pixels.h"
 #include "platform/gdiplus_image.h"
@@ -105,8 +105,10 @@ bool Encode(platform::CImage& image, HBITMAP picture, IStream* stream,
         const auto pixels = platform::ReadBitmapPixels(picture);
         if (!pixels)
             return false;
-        const IndexedPicture indexed = QuantizeColours(pixels->pixels.data(), pixels->width, pixels->height);
-        return WriteAll(stream, EncodeGif(pixels->width, pixels->height, indexed.palette, indexed.indices));
+        const imaging::IndexedPicture indexed =
+            imaging::QuantizeColours(pixels->pixels.data(), pixels->width, pixels->height);
+        return WriteAll(stream,
+                        imaging::EncodeGif(pixels->width, pixels->height, indexed.palette, indexed.indices));
     } catch (const std::bad_alloc&) {
         return false;
     }

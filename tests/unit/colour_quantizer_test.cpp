@@ -1,4 +1,4 @@
-#include "panel/colour_quantizer.h"
+#include "imaging/colour_quantizer.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 
 namespace {
 
-using panel::IndexedPicture;
-using panel::MapToNearest;
-using panel::QuantizeColours;
+using imaging::IndexedPicture;
+using imaging::MapToNearest;
+using imaging::QuantizeColours;
 
 struct Picture {
     int width = 0;

@@ -1,4 +1,4 @@
-#include "panel/gif_encoder.h"
+#include "imaging/gif_encoder.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 namespace {
 
-using panel::EncodeGif;
+using imaging::EncodeGif;
 using Bytes = std::vector<std::uint8_t>;
 
 // What a reader finds in a GIF of one image with a global colour table.

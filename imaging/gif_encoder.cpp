@@ -1,8 +1,8 @@
-#include "panel/gif_encoder.h"
+#include "imaging/gif_encoder.h"
 
 #include <algorithm>
 
-namespace panel {
+namespace imaging {
 
 namespace {
 
@@ -168,4 +168,4 @@ std::vector<std::uint8_t> EncodeGif(int width, int height, const std::vector<std
     return out;
 }
 
-} // namespace panel
+} // namespace imaging

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace panel {
+namespace imaging {
 
 // The bytes of a GIF file (GIF89a, one image, no extensions): a global colour table of the palette
 // (0x00RRGGBB, top bytes ignored) padded with black to the next power of two, and the indices (width *
@@ -14,4 +14,4 @@ namespace panel {
 std::vector<std::uint8_t> EncodeGif(int width, int height, const std::vector<std::uint32_t>& palette,
                                     const std::vector<std::uint8_t>& indices);
 
-} // namespace panel
+} // namespace imaging

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace panel {
+namespace imaging {
 
 // A picture as palette indices, one per pixel, top row first.
 struct IndexedPicture {
@@ -25,4 +25,4 @@ IndexedPicture QuantizeColours(const std::uint32_t* pixels, int width, int heigh
 std::vector<std::uint8_t> MapToNearest(const std::uint32_t* pixels, std::size_t count,
                                        const std::vector<std::uint32_t>& palette);
 
-} // namespace panel
+} // namespace imaging

@@ -1,4 +1,4 @@
-#include "panel/colour_quantizer.h"
+#include "imaging/colour_quantizer.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,7 @@
 #include <limits>
 #include <utility>
 
-namespace panel {
+namespace imaging {
 
 namespace {
 
@@ -535,4 +535,4 @@ IndexedPicture QuantizeColours(const std::uint32_t* pixels, int width, int heigh
     return out;
 }
 
-} // namespace panel
+} // namespace imaging

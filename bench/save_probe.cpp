@@ -1,21 +1,26 @@
 // Times vantrel's own save code on a full-HD picture, for bench/save, which sets it against ImageMagick:
 //
-//   bench_save_probe.exe FOLDER ROUNDS
+//   bench_save_probe.exe FOLDER ROUNDS [PICTURE.ppm]
 //
-// Paints a 1920x1080 bitmap compatible with the screen (what Capture holds) with a picture like a busy
-// screen: a desktop gradient, windows with title bars and many lines of text in several fonts, a
-// photograph-like area of smooth shading with fine grain, and flat panels. Writes its pixels to
-// FOLDER\in.ppm (so that ImageMagick converts exactly the same picture), then saves it with
-// panel::SavePictureFile, the function behind Save, once to each of FOLDER\vantrel.png, FOLDER\vantrel.bmp
-// and FOLDER\vantrel.gif as a warm-up (not timed: the first save of a process also loads GDI+), and then
-// ROUNDS times each, in turn. Each timed save starts from a missing target and is timed with
-// QueryPerformanceCounter around the call, which starts GDI+, encodes, writes a temporary file, moves it
-// over the target and shuts GDI+ down again, as every Save of the program does.
+// The picture: without PICTURE.ppm, a 1920x1080 bitmap compatible with the screen (what Capture holds)
+// painted like a busy screen: a desktop gradient, windows with title bars and many lines of text in several
+// fonts, a photograph-like area of smooth shading with fine grain, and flat panels; its pixels are written to
+// FOLDER\in.ppm, so that ImageMagick converts exactly the same picture. With PICTURE.ppm (a screenshot), a
+// bitmap compatible with the screen holding its pixels.
 //
-// Prints one line per timed save ("png_ms=12.3", "bmp_ms=4.5", "gif_ms=...") and the file sizes
-// ("png_bytes=...", "bmp_bytes=...", "gif_bytes=..."). Exits with 1 when something could not be painted,
-// written or saved, 2 on bad arguments.
+// Saves it with panel::SavePictureFile, the function behind Save, once to each of FOLDER\vantrel.png,
+// FOLDER\vantrel.bmp and FOLDER\vantrel.gif, and once to FOLDER\gdiplus.png through GDI+'s PNG encoder as
+// Save wrote PNG files before it had its own writer (GDI+ started, its encoders listed, the file written
+// through a stream, GDI+ shut down), as a warm-up (not timed: the first save of a process also loads GDI+),
+// and then ROUNDS times each, in turn. Each timed save starts from a missing target and is timed with
+// QueryPerformanceCounter around the call.
+//
+// Prints one line per timed save ("png_ms=12.3", "gdiplus_png_ms=...", "bmp_ms=4.5", "gif_ms=...") and the
+// file sizes ("png_bytes=...", ...). Exits with 1 when something could not be painted, read, written or
+// saved, 2 on bad arguments.
 #include "panel/picture_file.h"
+#include "platform/gdiplus_image.h"
+#include "platform/late_bound.h"
 #include "platform/unique_handle.h"
 #include "tests/support/dib.h"
 #include "tests/support/stopwatch.h"
@@ -26,6 +31,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -159,6 +166,51 @@ bool WritePpm(HBITMAP bitmap, const std::wstring& path) {
     return ok;
 }
 
+// A bitmap compatible with the screen holding the pixels of a binary PPM (P6, maxval 255, no comments).
+platform::UniqueBitmap ReadPpm(const std::wstring& path) {
+    std::ifstream in(narrow(path), std::ios::binary);
+    std::string magic;
+    int width = 0, height = 0, maxValue = 0;
+    in >> magic >> width >> height >> maxValue;
+    in.get();
+    if (!in || magic != "P6" || maxValue != 255 || width <= 0 || height <= 0)
+        return {};
+    std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
+    if (!in.read(reinterpret_cast<char*>(rgb.data()), static_cast<std::streamsize>(rgb.size())))
+        return {};
+    std::vector<uint32_t> bits(static_cast<size_t>(width) * height);
+    for (size_t i = 0; i < bits.size(); ++i)
+        bits[i] = static_cast<uint32_t>(rgb[i * 3]) << 16 | rgb[i * 3 + 1] << 8 | rgb[i * 3 + 2];
+    const platform::WindowDcScope screen(nullptr);
+    platform::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
+    const BITMAPINFO bi = topDownInfo(width, height);
+    if (!bitmap || ::SetDIBits(screen.get(), bitmap.get(), 0, static_cast<UINT>(height), bits.data(), &bi,
+                               DIB_RGB_COLORS) != height)
+        return {};
+    return bitmap;
+}
+
+// The PNG as Save wrote it before the program had its own writer: through GDI+'s PNG encoder, GDI+ started
+// and shut down around it. Kept here only, to measure against.
+bool SaveWithGdiplus(HBITMAP picture, const std::wstring& path) {
+    platform::CImage image(picture);
+    const auto encoders = image.Encoders();
+    if (!encoders)
+        return false;
+    for (const platform::ImageEncoder& encoder : *encoders) {
+        if (encoder.mimeType != L"image/png")
+            continue;
+        const auto create = platform::BoundShlwapi().SHCreateStreamOnFileEx;
+        IStream* opened = nullptr;
+        if (!create || FAILED(create(path.c_str(), STGM_WRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE,
+                                     FILE_ATTRIBUTE_NORMAL, TRUE, nullptr, &opened)))
+            return false;
+        const platform::UniqueStream stream(opened);
+        return image.Save(stream.get(), encoder);
+    }
+    return false;
+}
+
 // One save from a missing target; negative when the save did not write the file.
 double TimedSave(HBITMAP picture, const std::wstring& path) {
     ::DeleteFileW(path.c_str());
@@ -168,6 +220,18 @@ double TimedSave(HBITMAP picture, const std::wstring& path) {
     if (outcome != panel::SaveOutcome::Saved) {
         std::fprintf(stderr, "saving %s failed (outcome %d)\n", narrow(path).c_str(),
                      static_cast<int>(outcome));
+        return -1;
+    }
+    return ms;
+}
+
+double TimedGdiplusSave(HBITMAP picture, const std::wstring& path) {
+    ::DeleteFileW(path.c_str());
+    const Stopwatch saving;
+    const bool saved = SaveWithGdiplus(picture, path);
+    const double ms = saving.ms();
+    if (!saved) {
+        std::fprintf(stderr, "saving %s through GDI+ failed\n", narrow(path).c_str());
         return -1;
     }
     return ms;
@@ -183,18 +247,27 @@ long long FileBytes(const std::wstring& path) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const int rounds = argc == 3 ? _wtoi(argv[2]) : 0;
+    const int rounds = argc == 3 || argc == 4 ? _wtoi(argv[2]) : 0;
     if (rounds < 1) {
-        std::fprintf(stderr, "usage: bench_save_probe.exe FOLDER ROUNDS\n"
-                             "  writes FOLDER\\in.ppm and times ROUNDS saves of it as PNG, BMP and GIF\n");
+        std::fprintf(stderr,
+                     "usage: bench_save_probe.exe FOLDER ROUNDS [PICTURE.ppm]\n"
+                     "  times ROUNDS saves of the busy-screen picture (written to FOLDER\\in.ppm) or of\n"
+                     "  PICTURE.ppm as PNG (the program's and GDI+'s), BMP and GIF\n");
         return 2;
     }
     const std::wstring folder = argv[1];
     const std::wstring ppm = folder + L"\\in.ppm", png = folder + L"\\vantrel.png",
-                       bmp = folder + L"\\vantrel.bmp", gif = folder + L"\\vantrel.gif";
+                       gdiplus = folder + L"\\gdiplus.png", bmp = folder + L"\\vantrel.bmp",
+                       gif = folder + L"\\vantrel.gif";
 
     platform::UniqueBitmap owned;
-    {
+    if (argc == 4) {
+        owned = ReadPpm(argv[3]);
+        if (!owned) {
+            std::fprintf(stderr, "could not read %s into a bitmap\n", narrow(argv[3]).c_str());
+            return 1;
+        }
+    } else {
         const platform::WindowDcScope screen(nullptr);
         owned.reset(::CreateCompatibleBitmap(screen.get(), kWidth, kHeight));
         const platform::UniqueDc dc(::CreateCompatibleDC(screen.get()));
@@ -211,22 +284,23 @@ int wmain(int argc, wchar_t** argv) {
     BITMAP info{};
     ::GetObjectW(picture, sizeof(info), &info);
     std::printf("picture=%ldx%ld, %d bits a pixel\n", info.bmWidth, info.bmHeight, info.bmBitsPixel);
-    if (!WritePpm(picture, ppm)) {
+    if (argc == 3 && !WritePpm(picture, ppm)) {
         std::fprintf(stderr, "could not write %s\n", narrow(ppm).c_str());
         return 1;
     }
 
-    if (TimedSave(picture, png) < 0 || TimedSave(picture, bmp) < 0 || TimedSave(picture, gif) < 0) // warm-up
-        return 1;
-    for (int i = 0; i < rounds; ++i) {
-        const double pngMs = TimedSave(picture, png), bmpMs = TimedSave(picture, bmp),
-                     gifMs = TimedSave(picture, gif);
-        if (pngMs < 0 || bmpMs < 0 || gifMs < 0)
+    // The first round is the warm-up.
+    for (int i = 0; i <= rounds; ++i) {
+        const double pngMs = TimedSave(picture, png), gdiplusMs = TimedGdiplusSave(picture, gdiplus),
+                     bmpMs = TimedSave(picture, bmp), gifMs = TimedSave(picture, gif);
+        if (pngMs < 0 || gdiplusMs < 0 || bmpMs < 0 || gifMs < 0)
             return 1;
-        std::printf("png_ms=%.2f\nbmp_ms=%.2f\ngif_ms=%.2f\n", pngMs, bmpMs, gifMs);
+        if (i > 0)
+            std::printf("png_ms=%.2f\ngdiplus_png_ms=%.2f\nbmp_ms=%.2f\ngif_ms=%.2f\n", pngMs, gdiplusMs,
+                        bmpMs, gifMs);
     }
-    std::printf("png_bytes=%lld\nbmp_bytes=%lld\ngif_bytes=%lld\n", FileBytes(png), FileBytes(bmp),
-                FileBytes(gif));
+    std::printf("png_bytes=%lld\ngdiplus_png_bytes=%lld\nbmp_bytes=%lld\ngif_bytes=%lld\n", FileBytes(png),
+                FileBytes(gdiplus), FileBytes(bmp), FileBytes(gif));
     std::fflush(stdout);
     return 0;
 }

@@ -509,6 +509,15 @@ std::vector<std::uint8_t> MapToNearest(const std::uint32_t* pixels, std::size_t 
     return indices;
 }
 
+std::optional<IndexedPicture> ExactColours(const std::uint32_t* pixels, int width, int height) {
+    IndexedPicture out;
+    if (width <= 0 || height <= 0 ||
+        !ExactPalette(pixels, static_cast<std::size_t>(width) * static_cast<std::size_t>(height), out))
+        return std::nullopt;
+    out.exact = true;
+    return out;
+}
+
 // At most 256 colours: those colours. Otherwise the flat colours, then the means of the sets that
 // variance-minimising cuts make of the other colours (exact colours, or histogram cells for a picture with
 // very many), refined, and each pixel mapped to its nearest entry. Dithering is left out on purpose: it

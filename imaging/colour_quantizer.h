@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace imaging {
@@ -19,6 +20,10 @@ struct IndexedPicture {
 // pixels: width * height values 0x00RRGGBB, top row first (a 32-bpp top-down DIB; the top byte is ignored).
 // A picture without pixels (width or height zero or less) gives an empty palette and no indices.
 IndexedPicture QuantizeColours(const std::uint32_t* pixels, int width, int height);
+
+// The picture's own colours, in the order they first appear, and each pixel's index, when it has at most 256
+// (the top bytes ignored); nothing otherwise, read only as far as the 257th colour. Nothing for no pixels.
+std::optional<IndexedPicture> ExactColours(const std::uint32_t* pixels, int width, int height);
 
 // The index of the palette colour nearest to each pixel (squared distance in RGB; among equally near ones,
 // the lowest index). The top bytes of pixels and palette are ignored. An empty palette gives no indices.

@@ -42,6 +42,13 @@ bool SameExtension(std::wstring_view a, std::wstring_view b) noexcept {
     return true;
 }
 
+OwnEncoder OwnEncoderFor(std::wstring_view path) noexcept {
+    const std::wstring_view extension = PathExtension(path);
+    return SameExtension(extension, L".png")   ? OwnEncoder::Png
+           : SameExtension(extension, L".gif") ? OwnEncoder::Gif
+                                               : OwnEncoder::None;
+}
+
 std::optional<std::size_t> ChooseEncoder(const std::vector<std::wstring>& extensionLists,
                                          std::wstring_view path) {
     const std::wstring_view wanted = PathExtension(path);

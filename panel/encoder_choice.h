@@ -22,6 +22,13 @@ std::wstring_view PathExtension(std::wstring_view path) noexcept;
 // True when two extensions are equal, ASCII letters A to Z compared without case, all else exactly.
 bool SameExtension(std::wstring_view a, std::wstring_view b) noexcept;
 
+// The formats the program writes with encoders of its own, without GDI+.
+enum class OwnEncoder { None, Png, Gif };
+
+// The own encoder that writes a file of this path: Png for ".png" and Gif for ".gif" (compared as
+// SameExtension does); None for every other extension, whose encoder is GDI+'s (ChooseEncoder).
+OwnEncoder OwnEncoderFor(std::wstring_view path) noexcept;
+
 // extensionLists holds each encoder's list ("*.BMP;*.DIB;*.RLE"), in the encoders' order. Gives the index
 // of the first encoder with an item whose extension matches the path's; nothing when none does.
 std::optional<std::size_t> ChooseEncoder(const std::vector<std::wstring>& extensionLists,

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace panel {
@@ -93,15 +94,19 @@ bool WriteAll(IStream* stream, const std::vector<std::uint8_t>& bytes) {
     return !bytes.empty();
 }
 
-// Encodes the picture into the stream. A GIF holds at most 256 colours: it gets the picture's own colours
-// when it has no more, else a palette chosen from them, each pixel its nearest entry; it is written here, as
-// the system's GIF encoder may be slow (Wine's searches its string table entry by entry). Memory running out
-// on a huge picture is a failed save like any other, reported to the user, not an end of the program.
-bool Encode(platform::CImage& image, HBITMAP picture, IStream* stream,
-            const platform::ImageEncoder& encoder) {
+// Encodes the picture into the stream: PNG and GIF with the program's own encoders, every other format with
+// GDI+'s encoder. A GIF holds at most 256 colours: it gets the picture's own colours when it has no more,
+// else a palette chosen from them, each pixel its nearest entry (the system's GIF encoder may be slow: Wine's
+// searches its string table entry by entry). GDI+'s PNG encoder compresses screen pictures poorly. Memory
+// running out on a huge picture is a failed save like any other, reported to the user, not an end of the
+// program.
+bool Encode(platform::CImage& image, HBITMAP picture, IStream* stream, OwnEncoder own,
+            const platform::ImageEncoder* encoder) {
     try {
-        if (encoder.mimeType != L"image/gif")
-            return image.Save(stream, encoder);
+        if (own == OwnEncoder::Png)
+            return WriteAll(stream, platform::PngFileOf(picture));
+        if (own == OwnEncoder::None)
+            return image.Save(stream, *encoder);
         const auto pixels = platform::ReadBitmapPixels(picture);
         if (!pixels)
             return false;
@@ -118,15 +123,21 @@ bool Encode(platform::CImage& image, HBITMAP picture, IStream* stream,
 
 SaveOutcome SavePictureFile(HBITMAP picture, const std::wstring& path) {
     platform::CImage image(picture);
-    const auto encoders = image.Encoders();
-    if (!encoders)
-        return SaveOutcome::Failed;
-    std::vector<std::wstring> lists;
-    for (const platform::ImageEncoder& encoder : *encoders)
-        lists.push_back(encoder.extensions);
-    const auto chosen = ChooseEncoder(lists, path);
-    if (!chosen)
-        return SaveOutcome::NoEncoder;
+    // GDI+ is started only for the formats it writes.
+    const OwnEncoder own = OwnEncoderFor(path);
+    std::optional<platform::ImageEncoder> encoder;
+    if (own == OwnEncoder::None) {
+        const auto encoders = image.Encoders();
+        if (!encoders)
+            return SaveOutcome::Failed;
+        std::vector<std::wstring> lists;
+        for (const platform::ImageEncoder& listed : *encoders)
+            lists.push_back(listed.extensions);
+        const auto chosen = ChooseEncoder(lists, path);
+        if (!chosen)
+            return SaveOutcome::NoEncoder;
+        encoder = (*encoders)[*chosen];
+    }
     const std::wstring full = FullPath(path);
     if (full.empty())
         return SaveOutcome::Failed;
@@ -135,7 +146,7 @@ SaveOutcome SavePictureFile(HBITMAP picture, const std::wstring& path) {
     {
         // The stream holds the file open: it is closed before the file is moved.
         const platform::UniqueStream stream = temporary.Create();
-        written = stream && Encode(image, picture, stream.get(), (*encoders)[*chosen]);
+        written = stream && Encode(image, picture, stream.get(), own, encoder ? &*encoder : nullptr);
     }
     return written && temporary.MoveTo(platform::PathForFileCalls(full)) ? SaveOutcome::Saved
                                                                          : SaveOutcome::Failed;

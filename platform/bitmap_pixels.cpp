@@ -1,5 +1,6 @@
 #include "platform/bitmap_pixels.h"
 
+#include "imaging/png_writer.h"
 #include "platform/unique_handle.h"
 
 #include <new>
@@ -31,6 +32,13 @@ std::optional<RgbPicture> ReadBitmapPixels(HBITMAP bitmap) {
                     &request, DIB_RGB_COLORS) != picture.height)
         return std::nullopt;
     return picture;
+}
+
+// Screen pictures have no alpha: the fourth byte GDI gives is no part of the picture.
+std::vector<std::uint8_t> PngFileOf(HBITMAP bitmap) {
+    const std::optional<RgbPicture> pixels = ReadBitmapPixels(bitmap);
+    return pixels ? imaging::EncodePng(pixels->pixels.data(), pixels->width, pixels->height)
+                  : std::vector<std::uint8_t>{};
 }
 
 } // namespace platform

@@ -1,10 +1,11 @@
 #include "platform/clipboard.h"
 
 #include "platform/bitmap_pixels.h"
-#include "platform/gdiplus_image.h"
 
+#include <cstring>
 #include <new>
 #include <optional>
+#include <vector>
 
 namespace platform {
 
@@ -45,12 +46,17 @@ UniqueGlobal MakeDib(HBITMAP picture) {
     return written ? std::move(memory) : UniqueGlobal{};
 }
 
-// The picture as a PNG file in movable memory; empty on failure.
+// The picture as a PNG file in movable memory of exactly its size (readers take the memory's size for the
+// file's), written as Save writes a .png; empty on failure.
 UniqueGlobal MakePng(HBITMAP picture) {
-    CImage image(picture);
-    const auto encoders = image.Encoders();
-    const ImageEncoder* png = encoders ? FindEncoder(*encoders, L"image/png") : nullptr;
-    return png ? image.SaveToMemory(*png) : UniqueGlobal{};
+    const std::vector<std::uint8_t> file = PngFileOf(picture);
+    UniqueGlobal memory(file.empty() ? nullptr : ::GlobalAlloc(GMEM_MOVEABLE, file.size()));
+    void* at = memory ? ::GlobalLock(memory.get()) : nullptr;
+    if (!at)
+        return {};
+    std::memcpy(at, file.data(), file.size());
+    ::GlobalUnlock(memory.get());
+    return memory;
 }
 
 } // namespace

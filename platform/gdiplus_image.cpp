@@ -40,13 +40,6 @@ using UniqueImage = UniqueAny<gdiplus::Image*, DisposeImage>;
 
 } // namespace
 
-const ImageEncoder* FindEncoder(const std::vector<ImageEncoder>& encoders, const wchar_t* mimeType) {
-    for (const ImageEncoder& encoder : encoders)
-        if (encoder.mimeType == mimeType)
-            return &encoder;
-    return nullptr;
-}
-
 CImage::CImage(HBITMAP borrowed) noexcept : m_borrowed(borrowed) {
     std::lock_guard<std::mutex> hold(g_lock);
     ++g_images;
@@ -94,32 +87,6 @@ bool CImage::Save(IStream* stream, const ImageEncoder& encoder) {
         1, {{gdiplus::kEncoderQuality, 1, gdiplus::kEncoderParameterValueTypeLong, &quality}}};
     const gdiplus::EncoderParameters* parameters = encoder.mimeType == L"image/jpeg" ? &jpeg : nullptr;
     return api.GdipSaveImageToStream(bitmap.get(), stream, &encoder.clsid, parameters) == 0;
-}
-
-UniqueGlobal CImage::SaveToMemory(const ImageEncoder& encoder) {
-    const Ole32Dll& com = BoundOle32();
-    if (!com.Complete())
-        return {};
-    // The stream grows movable memory that stays ours when the stream goes.
-    IStream* opened = nullptr;
-    if (FAILED(com.CreateStreamOnHGlobal(nullptr, FALSE, &opened)))
-        return {};
-    const UniqueStream stream(opened);
-    HGLOBAL grown = nullptr;
-    if (FAILED(com.GetHGlobalFromStream(stream.get(), &grown)))
-        return {};
-    UniqueGlobal memory(grown);
-    STATSTG stat{};
-    if (!Save(stream.get(), encoder) || FAILED(stream.get()->Stat(&stat, STATFLAG_NONAME)) ||
-        stat.cbSize.QuadPart == 0 || stat.cbSize.QuadPart > ::GlobalSize(memory.get()))
-        return {};
-    // The stream grows its memory in steps: it is cut to the file, whose readers take its size for the
-    // file's.
-    HGLOBAL fitted = ::GlobalReAlloc(memory.get(), static_cast<SIZE_T>(stat.cbSize.QuadPart), 0);
-    if (!fitted)
-        return {};
-    (void)memory.release(); // GlobalReAlloc took it over
-    return UniqueGlobal(fitted);
 }
 
 } // namespace platform

@@ -1,6 +1,6 @@
 #pragma once
-// Encoding pictures through GDI+, which is bound and started on demand and shut down again with the last
-// image object: a bitmap to a file, or to a file in memory.
+// Encoding pictures through GDI+ (the formats the program has no encoder of its own for), which is bound and
+// started on demand and shut down again with the last image object.
 
 #include "platform/unique_handle.h"
 
@@ -20,9 +20,6 @@ struct ImageEncoder {
     std::wstring mimeType;   // "image/bmp"
 };
 
-// The first encoder of that MIME type ("image/png"); null when there is none.
-const ImageEncoder* FindEncoder(const std::vector<ImageEncoder>& encoders, const wchar_t* mimeType);
-
 // Holds GDI+ running while it lives: the first image object starts it, the last one shuts it down
 // (counted under a process-wide lock).
 class CImage {
@@ -39,10 +36,6 @@ public:
 
     // Writes the borrowed bitmap into the stream with the encoder; false when it could not be written.
     bool Save(IStream* stream, const ImageEncoder& encoder);
-
-    // The whole file the encoder makes of the borrowed bitmap, in movable memory of exactly its size (as the
-    // clipboard takes it); empty on failure.
-    UniqueGlobal SaveToMemory(const ImageEncoder& encoder);
 
 private:
     HBITMAP m_borrowed;

@@ -102,8 +102,7 @@ constexpr int kEffectiveDpi = 0;                   // MDT_EFFECTIVE_DPI
 #define VANTREL_VERSION_EXPORTS(X) \
     X(GetFileVersionInfoSizeW) X(GetFileVersionInfoW) X(VerQueryValueW)
 #define VANTREL_OLE32_EXPORTS(X) \
-    X(CoInitializeEx) X(CoUninitialize) X(CoCreateInstance) X(CoTaskMemFree) \
-    X(CreateStreamOnHGlobal) X(GetHGlobalFromStream)
+    X(CoInitializeEx) X(CoUninitialize) X(CoCreateInstance) X(CoTaskMemFree)
 #define VANTREL_COMDLG32_EXPORTS(X) \
     X(GetSaveFileNameW)
 #define VANTREL_SHLWAPI_EXPORTS(X) \

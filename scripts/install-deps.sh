@@ -10,8 +10,10 @@ set -euo pipefail
 packages=(
     # Native build and unit tests; python3 draws the images and checks them against res/
     cmake g++ make googletest libgtest-dev python3
-    # Windows cross build (posix thread model: std::mutex for GoogleTest)
-    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
+    # zlib for the PNG writer (natively; libpng reads its files back in the unit tests)
+    zlib1g-dev libpng-dev
+    # Windows cross build (posix thread model: std::mutex for GoogleTest); zlib linked statically
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
     # Running the .exe: 64-bit Wine only, no wine32
     wine wine64 fonts-wine
     # X libraries Wine's X11 driver loads at run time (only "Recommends" of libwine,

@@ -9,30 +9,37 @@ const std::vector<std::wstring> kEncoders = {
     L"*.BMP;*.DIB;*.RLE", L"*.JPG;*.JPEG;*.JPE;*.JFIF", L"*.GIF", L"*.TIF;*.TIFF", L"*.PNG",
 };
 
+// GDI+'s encoder by the list, and PNG and GIF by the program's own encoders.
 TEST(EncoderChoice, ByExtensionWithoutRegardToCase) {
+    using panel::OwnEncoder;
     struct Case {
         const wchar_t* path;
         std::optional<std::size_t> encoder;
+        OwnEncoder own;
     };
     const Case cases[] = {
-        {L"C:\\x\\a.bmp", 0},
-        {L"C:\\x\\a.dib", 0},
-        {L"C:\\x\\a.RLE", 0},
-        {L"C:\\x\\a.jpg", 1},
-        {L"C:\\x\\a.Jpeg", 1},
-        {L"C:\\x\\a.gif", 2},
-        {L"C:\\x\\E.PNG", 4},
-        {L"C:\\x\\a.png", 4},
-        {L"C:\\x\\file.tar.gz", std::nullopt},
-        {L"C:\\x\\notes.txt", std::nullopt},
-        {L"C:\\x\\noextension", std::nullopt},
-        {L"C:\\x.png\\noextension", std::nullopt}, // a dot in a folder name is no extension
-        {L"C:\\x\\trailingdot.", std::nullopt},
-        {L"C:\\x\\a.pngx", std::nullopt},
-        {L"Z:\\tmp\\画像.png", 4},
+        {L"C:\\x\\a.bmp", 0, OwnEncoder::None},
+        {L"C:\\x\\a.dib", 0, OwnEncoder::None},
+        {L"C:\\x\\a.RLE", 0, OwnEncoder::None},
+        {L"C:\\x\\a.jpg", 1, OwnEncoder::None},
+        {L"C:\\x\\a.Jpeg", 1, OwnEncoder::None},
+        {L"C:\\x\\a.gif", 2, OwnEncoder::Gif},
+        {L"C:\\x\\a.GiF", 2, OwnEncoder::Gif},
+        {L"C:\\x\\E.PNG", 4, OwnEncoder::Png},
+        {L"C:\\x\\a.png", 4, OwnEncoder::Png},
+        {L"C:\\x\\file.tar.gz", std::nullopt, OwnEncoder::None},
+        {L"C:\\x\\notes.txt", std::nullopt, OwnEncoder::None},
+        {L"C:\\x\\noextension", std::nullopt, OwnEncoder::None},
+        {L"C:\\x.png\\noextension", std::nullopt, OwnEncoder::None}, // a dot in a folder name is no extension
+        {L"C:\\x\\trailingdot.", std::nullopt, OwnEncoder::None},
+        {L"C:\\x\\a.pngx", std::nullopt, OwnEncoder::None},
+        {L"C:\\x\\a.png.bmp", 0, OwnEncoder::None},
+        {L"Z:\\tmp\\画像.png", 4, OwnEncoder::Png},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(panel::ChooseEncoder(kEncoders, c.path), c.encoder) << c.path;
+        EXPECT_EQ(panel::OwnEncoderFor(c.path), c.own) << c.path;
+    }
 }
 
 TEST(EncoderChoice, SeparatorsNeverMakeEmptyItems) {

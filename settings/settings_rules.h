@@ -45,6 +45,10 @@ struct Settings {
     int seriesCount = kDefaultSeriesCount;             // shots in a series; 0 until stopped
 };
 
+// Told when the settings dialog's OK could not store the settings: they hold until the program ends.
+inline constexpr wchar_t kSettingsNotStoredText[] = L"設定を保存できませんでした。\r\n"
+                                                    L"設定はこのプログラムを終了するまで有効です.";
+
 // The value names under the key.
 inline constexpr wchar_t kQuickFolderName[] = L"QuickFolder";
 inline constexpr wchar_t kQuickNameName[] = L"QuickName";

@@ -135,7 +135,14 @@ LRESULT CVantrelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_INITMENU: OnInitWindowMenu(); break;
     case WM_ENTERMENULOOP: m_menuOpen = true; break;
     case WM_EXITMENULOOP: m_menuOpen = false; break;
-    case WM_HOTKEY: OnHotkey(wp); return 0;
+    case WM_HOTKEY:
+        if (m_hotkeys.TakePress(wp, lp))
+            OnHotkey(wp);
+        return 0;
+    case WM_TIMER:
+        if (m_hotkeys.OnTimer(wp))
+            return 0;
+        break;
     case WM_VANTREL_HOTKEYS_REFUSED: OnHotkeysRefused(); return 0;
     case WM_INITMENUPOPUP:
         if (HIWORD(lp))

@@ -13,6 +13,9 @@ namespace {
 
 // The id of a trial registration, apart from the commands'.
 constexpr int kTrialId = 0x7F00;
+// The window timer that watches a held hotkey until its key is let go, and how often it looks.
+constexpr UINT_PTR kReleaseTimer = 0x7F01;
+constexpr UINT kReleaseCheckMs = 30;
 
 // A held key repeats; without MOD_NOREPEAT each repeat would be another shot. Systems before Windows 7 do
 // not know the flag and refuse it: there the hotkey goes without.
@@ -45,6 +48,8 @@ void Hotkeys::Register(HWND wnd, const Settings& settings) {
 void Hotkeys::Unregister() noexcept {
     if (!m_wnd)
         return;
+    ::KillTimer(m_wnd, kReleaseTimer);
+    m_heldKey = 0;
     if (m_quick && !m_quickRefused)
         ::UnregisterHotKey(m_wnd, static_cast<int>(HotkeyCommand::QuickShot));
     if (m_record && !m_recordRefused)
@@ -70,6 +75,28 @@ std::wstring Hotkeys::RefusalMessage() const {
         return {};
     return L"次のホットキーは他のプログラムが使っているため使えません:" + names +
            L"\r\n\r\nウィンドウ メニューの [設定] で別のキーを選べます.";
+}
+
+bool Hotkeys::TakePress(WPARAM id, LPARAM keys) {
+    const UINT key = HIWORD(keys);
+    if (!HotkeyCommandOf(id) || !m_wnd)
+        return false;
+    if (m_heldKey == key && (::GetAsyncKeyState(static_cast<int>(key)) & 0x8000))
+        return false;
+    m_heldKey = key;
+    if (!::SetTimer(m_wnd, kReleaseTimer, kReleaseCheckMs, nullptr))
+        m_heldKey = 0; // unwatched: repeats then count as presses, as they would without this
+    return true;
+}
+
+bool Hotkeys::OnTimer(UINT_PTR timer) {
+    if (timer != kReleaseTimer)
+        return false;
+    if (!m_heldKey || !(::GetAsyncKeyState(static_cast<int>(m_heldKey)) & 0x8000)) {
+        ::KillTimer(m_wnd, kReleaseTimer);
+        m_heldKey = 0;
+    }
+    return true;
 }
 
 bool HotkeyAvailable(HWND wnd, std::uint32_t word) noexcept {

@@ -32,10 +32,18 @@ public:
     // The message that names the refused hotkeys; empty when none was refused.
     std::wstring RefusalMessage() const;
 
+    // Called for each WM_HOTKEY: true for a press, false for the keyboard's repeat of a hotkey that is still
+    // held down since it fired (the system may not hold back repeats: Windows before 7, and Wine, which
+    // ignores MOD_NOREPEAT). A held hotkey is watched until its key is let go.
+    bool TakePress(WPARAM id, LPARAM keys);
+    // Called for the window's WM_TIMER; true when it was the watch of a held hotkey.
+    bool OnTimer(UINT_PTR timer);
+
 private:
     HWND m_wnd = nullptr;
     std::uint32_t m_quick = 0, m_record = 0; // the words asked for
     bool m_quickRefused = false, m_recordRefused = false;
+    UINT m_heldKey = 0; // the virtual key of the hotkey last pressed, while it is held down
 };
 
 // Whether the hotkey could be registered now (by asking the system with wnd); true for none.

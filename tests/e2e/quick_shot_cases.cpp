@@ -124,6 +124,13 @@ void caseHotkeyKeepsFocus() {
         second, client, [&](int x, int y) { return pattern.expectedAt(x, y); }, "the second shot");
     check(app.layered(), "the frame left the see-through look");
 
+    // A hotkey held down is one shot, however long the keyboard repeats it.
+    xdotool("keydown ctrl+shift+F9 sleep 1.5 keyup ctrl+shift+F9");
+    waitForFile(dir.path(), L"shot_003.png", "the hotkey held down");
+    Sleep(1000);
+    expectFiles(dir.path(), {L"shot_001.png", L"shot_002.png", L"shot_003.png"},
+                "after the hotkey was held down");
+
     app.process.closeProperly();
     check(focus.holdHotkey(MOD_CONTROL | MOD_SHIFT, VK_F9), "vantrel did not let its hotkey go as it ended");
 }

@@ -13,6 +13,7 @@
 #include "tests/e2e/report.h"
 #include "tests/e2e/screen.h"
 #include "tests/e2e/stored_settings.h"
+#include "tests/e2e/tips.h"
 #include "tests/e2e/wait.h"
 #include "tests/e2e/window_lookup.h"
 #include "tests/e2e/x_input.h"
@@ -133,6 +134,30 @@ void caseHotkeyKeepsFocus() {
 
     app.process.closeProperly();
     check(focus.holdHotkey(MOD_CONTROL | MOD_SHIFT, VK_F9), "vantrel did not let its hotkey go as it ended");
+}
+
+// The panel docked on the frame's left shows a tip over the inner area: a quick shot puts it away before it
+// copies, so the file holds only what lies beneath.
+void caseTipPutAway() {
+    SettingsKey key;
+    TempDir dir;
+    writeQuickSettings(dir.path(), L"tip_{n}.png");
+    App app(vantrel(), Remembered::Kept);
+    app.moveFrame(500, 250, 460, 330);
+    SendMessageW(app.button(IDC_RIGHTPOS), BM_CLICK, 0, 0);
+    expectDocked(app, false, "docked on the left");
+    PatternWindow pattern(patternArea(app));
+    const RECT client = clientRectOnScreen(app.frame);
+    POINT pointer{};
+    HWND tip = showTipOf(app, app.button(IDC_COPY), pointer, "Copy");
+    RECT tipRect = windowRect(tip), over{};
+    check(IntersectRect(&over, &tipRect, &client) != FALSE,
+          "the tip " + rectText(tipRect) + " does not lie over the inner area " + rectText(client));
+    postQuickShot(app);
+    const std::wstring path = waitForFile(dir.path(), L"tip_001.png", "the quick shot under the tip");
+    expectShot(
+        path, client, [&](int x, int y) { return pattern.expectedAt(x, y); }, "the shot with a tip shown");
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
 }
 
 // ---------------------------------------------------------------- names
@@ -309,6 +334,7 @@ void caseHotkeyHeldElsewhere() {
 
 const RegisterCase kQuickShotCases[] = {
     {"quick_shot_hotkey_keeps_focus", caseHotkeyKeepsFocus},
+    {"quick_shot_tip_put_away", caseTipPutAway},
     {"quick_shot_numbering", caseNumbering},
     {"quick_shot_picture_held", casePictureHeld},
     {"quick_shot_failures", caseFailures},

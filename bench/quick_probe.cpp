@@ -14,6 +14,7 @@
 // After one warm-up of each, RUNS rounds of vantrel then baseline, with a pause between. Prints medians,
 // minimum and maximum, the files' sizes and the ratio of the medians (vantrel/baseline) against the goal.
 // Exits with 1 when something could not be measured, 2 on bad arguments.
+#include "tests/support/dib.h"
 #include "tests/support/launch.h"
 #include "tests/support/median.h"
 #include "tests/support/paths.h"
@@ -45,12 +46,7 @@ constexpr wchar_t kBaselineClass[] = L"VantrelBenchQuickBaseline";
 // Smooth colour with lines of text over it, drawn once into the window's background.
 HBITMAP MakeBusyPicture(int width, int height) {
     HDC screen = ::GetDC(nullptr);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+    const BITMAPINFO bi = topDownInfo(width, height);
     void* bits = nullptr;
     HBITMAP bitmap = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     ::ReleaseDC(nullptr, screen);

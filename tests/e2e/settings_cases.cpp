@@ -103,6 +103,20 @@ void closeWith(HWND dialog, int button, const std::string& when) {
     check(waitFor([&] { return !IsWindow(dialog); }), when + ": the settings dialog did not close");
 }
 
+// The name field of the system's file dialogs.
+constexpr int kPickerNameEdit = 0x480;
+
+// Presses the browse button and waits for the folder picker, owned by the settings dialog.
+HWND openFolderPicker(const App& app, HWND dialog) {
+    const std::vector<HWND> before = topLevelWindows(app.process.pid());
+    PostMessageW(item(dialog, IDC_SET_BROWSE), BM_CLICK, 0, 0);
+    HWND picker = waitForNewWindow(app.process, before, 10000);
+    check(picker != nullptr, "the browse button opened no folder picker");
+    check(GetWindow(picker, GW_OWNER) == dialog, "the folder picker is not owned by the settings dialog");
+    check(!IsWindowEnabled(dialog), "the settings dialog takes input while the folder picker is up");
+    return picker;
+}
+
 std::wstring today() {
     SYSTEMTIME now{};
     GetLocalTime(&now);
@@ -158,7 +172,16 @@ void caseRoundTrip() {
              text(dialog, IDC_SET_PREVIEW));
     expectEq("the quick-shot hotkey's note", L"", text(dialog, IDC_SET_HOTKEY_QUICK_NOTE));
 
-    SetWindowTextW(item(dialog, IDC_SET_FOLDER), dir.path().c_str());
+    // The folder is chosen in the system's folder picker: cancelled, it changes nothing; the folder typed
+    // into its name field and confirmed, it fills the field.
+    HWND picker = openFolderPicker(app, dialog);
+    closeWith(picker, IDCANCEL, "the folder picker's Cancel");
+    expectEq("the folder after the picker was cancelled", defaultFolder(), text(dialog, IDC_SET_FOLDER));
+    picker = openFolderPicker(app, dialog);
+    SetWindowTextW(item(picker, kPickerNameEdit), dir.path().c_str());
+    PostMessageW(item(picker, IDOK), BM_CLICK, 0, 0);
+    waitText(dialog, IDC_SET_FOLDER, dir.path(), "the folder chosen in the picker");
+    check(waitFor([&] { return !IsWindow(picker); }), "the folder picker did not close");
     typeInto(dialog, IDC_SET_PATTERN, "x_{n:2}.jpg");
     waitText(dialog, IDC_SET_PREVIEW, L"次のファイル名: x_08.jpg", "the next name, as typed");
     PostMessageW(item(dialog, IDC_SET_COPY), BM_CLICK, 0, 0);

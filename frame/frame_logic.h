@@ -27,6 +27,9 @@ inline constexpr unsigned int kAboutCommand = IDM_ABOUTBOX;
 inline constexpr wchar_t kUnkeptPictureQuestion[] =
     L"保存していないキャプチャー画像があります。終了しますか?";
 
+// The recording hotkey's answer until the program records.
+inline constexpr wchar_t kRecordingUnavailableText[] = L"録画はまだ使えません.";
+
 // "Vantrel W:300 H:200" for a client area of 300 by 200 pixels.
 std::wstring FormatCaption(int clientWidth, int clientHeight);
 

@@ -1,6 +1,6 @@
 #pragma once
 // The frame remembered between runs: its client rectangle and the panel's side, as REG_DWORD values
-// Left, Top, Width, Height and RightPos under HKCU\Software\Vantrel. Nothing else is stored.
+// Left, Top, Width, Height and RightPos under HKCU\Software\Vantrel, beside the settings (settings/).
 
 #include "frame/placement_rules.h"
 #include "platform/rect.h"

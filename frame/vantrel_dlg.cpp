@@ -6,6 +6,7 @@
 #include "frame/panel_placement.h"
 #include "frame/placement_dlg.h"
 #include "frame/remembered_frame.h"
+#include "frame/window_below.h"
 #include "platform/bitmap_pixels.h"
 #include "platform/dpi.h"
 #include "platform/dwm.h"
@@ -15,6 +16,8 @@
 #include "platform/rect_win.h"
 #include "platform/unique_handle.h"
 #include "res/resource.h"
+#include "settings/settings_dlg.h"
+#include "settings/settings_store.h"
 
 #include <algorithm>
 #include <new>
@@ -28,6 +31,7 @@ static_assert(frame::kVkLeft == VK_LEFT && frame::kVkUp == VK_UP && frame::kVkRi
               frame::kVkDown == VK_DOWN);
 static_assert(kKeyColour == RGB(frame::kKeyRgb >> 16, (frame::kKeyRgb >> 8) & 0xFF, frame::kKeyRgb & 0xFF));
 static_assert(WM_VANTREL_END_WITHOUT_ASKING >= WM_APP && WM_VANTREL_END_WITHOUT_ASKING < 0xC000);
+static_assert(WM_VANTREL_HOTKEYS_REFUSED >= WM_APP && WM_VANTREL_HOTKEYS_REFUSED < 0xC000);
 
 CVantrelDlg::CVantrelDlg() noexcept
     : CDialogEx(IDD_VANTREL_DIALOG, nullptr),
@@ -59,6 +63,12 @@ BOOL CVantrelDlg::OnInitDialog() {
     // The template makes the frame layered; the key colour makes its client area see-through.
     ShowSeeThrough();
     UpdateTitle();
+
+    // Each hotkey on its own; those another program holds are named once the frame is up.
+    m_settings = settings::ReadSettings();
+    m_hotkeys.Register(m_wnd, m_settings);
+    if (!m_hotkeys.RefusalMessage().empty())
+        ::PostMessageW(m_wnd, WM_VANTREL_HOTKEYS_REFUSED, 0, 0);
     return TRUE;
 }
 
@@ -123,6 +133,17 @@ LRESULT CVantrelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             return reinterpret_cast<LRESULT>(m_background.get());
         break;
     case WM_INITMENU: OnInitWindowMenu(); break;
+    case WM_ENTERMENULOOP: m_menuOpen = true; break;
+    case WM_EXITMENULOOP: m_menuOpen = false; break;
+    case WM_HOTKEY:
+        if (m_hotkeys.TakePress(wp, lp))
+            OnHotkey(wp);
+        return 0;
+    case WM_TIMER:
+        if (m_hotkeys.OnTimer(wp))
+            return 0;
+        break;
+    case WM_VANTREL_HOTKEYS_REFUSED: OnHotkeysRefused(); return 0;
     case WM_INITMENUPOPUP:
         if (HIWORD(lp))
             OnInitWindowMenu();
@@ -220,7 +241,100 @@ void CVantrelDlg::OnSysCommand(UINT command, LPARAM lp) {
     case IDM_CAPTURE_IN_3S:
     case IDM_CAPTURE_IN_5S:
     case IDM_CAPTURE_IN_10S: m_dlgOperation.StartTimedCapture(*frame::CaptureDelaySeconds(*item)); break;
+    case IDM_QUICK_SHOT: m_dlgOperation.QuickShot(); break;
+    case IDM_SERIES: m_dlgOperation.ToggleSeries(); break;
+    case IDM_FIT_WINDOW: OnFitToWindowBelow(); break;
+    case IDM_SETTINGS: OnSettings(); break;
     }
+}
+
+// Called for a system-wide hotkey of the frame's, whichever program has the focus.
+void CVantrelDlg::OnHotkey(WPARAM id) {
+    const std::optional<settings::HotkeyCommand> command = settings::HotkeyCommandOf(id);
+    if (!command)
+        return;
+    switch (*command) {
+    case settings::HotkeyCommand::QuickShot: m_dlgOperation.QuickShot(); break;
+    case settings::HotkeyCommand::Record: OnRecord(); break;
+    }
+}
+
+// Called for the recording hotkey: the recorder is not part of this program yet.
+void CVantrelDlg::OnRecord() {
+    if (::IsWindowEnabled(m_wnd))
+        platform::ShowMessage(m_wnd, frame::kRecordingUnavailableText);
+}
+
+// Called once the frame is up when a hotkey could not be registered: the user learns which, once.
+void CVantrelDlg::OnHotkeysRefused() {
+    const std::wstring message = m_hotkeys.RefusalMessage();
+    if (!message.empty())
+        platform::ShowMessage(m_wnd, message.c_str());
+}
+
+// Called for the settings item. The hotkeys are let go while the dialog is up, so that their own keys can
+// be typed into its fields; they are registered again as the dialog ends, the new ones after OK, which also
+// stores them.
+void CVantrelDlg::OnSettings() {
+    m_hotkeys.Unregister();
+    CSettingsDlg dialog(m_wnd, m_settings);
+    if (dialog.DoModal() == IDOK) {
+        m_settings = dialog.Chosen();
+        if (!settings::WriteSettings(m_settings))
+            platform::ShowMessage(m_wnd, settings::kSettingsNotStoredText);
+    }
+    m_hotkeys.Register(m_wnd, m_settings);
+}
+
+namespace {
+
+// Each top-level window with what the frame needs to know of it to look below itself, top down.
+std::vector<frame::WindowBelow> TopLevelWindows() {
+    std::vector<frame::WindowBelow> windows;
+    ::EnumWindows(
+        [](HWND wnd, LPARAM param) {
+            frame::WindowBelow w;
+            RECT bounds{}, client{};
+            if (!platform::GetExtendedFrameBounds(wnd, bounds))
+                ::GetWindowRect(wnd, &bounds);
+            ::GetClientRect(wnd, &client);
+            ::MapWindowPoints(wnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+            w.bounds = platform::ToRect(bounds);
+            w.client = platform::ToRect(client);
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(wnd, &pid);
+            w.ours = pid == ::GetCurrentProcessId();
+            w.shown = ::IsWindowVisible(wnd) && !::IsIconic(wnd) && !platform::IsCloaked(wnd);
+            w.clickThrough = (::GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0;
+            wchar_t cls[16] = L"";
+            ::GetClassNameW(wnd, cls, 16);
+            w.desktop = wnd == ::GetDesktopWindow() || wnd == ::GetShellWindow() ||
+                        std::wstring_view(cls) == L"Progman" || std::wstring_view(cls) == L"WorkerW";
+            reinterpret_cast<std::vector<frame::WindowBelow>*>(param)->push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+} // namespace
+
+// Called for the fit item (greyed while a picture is held): the inner area takes the place and size of the
+// client area of the window beneath its centre, in one move as the placement dialog's OK.
+void CVantrelDlg::OnFitToWindowBelow() {
+    if (::IsIconic(m_wnd))
+        ::ShowWindow(m_wnd, SW_RESTORE);
+    const platform::Rect inner = ClientOnScreen();
+    const std::vector<frame::WindowBelow> windows = TopLevelWindows();
+    const std::optional<std::size_t> below =
+        frame::PickWindowBelow(windows, inner.left + inner.Width() / 2, inner.top + inner.Height() / 2);
+    const std::optional<platform::Rect> fitted =
+        below ? frame::FitInnerAreaTo(windows[*below].client, GatherDesktop()) : std::nullopt;
+    if (!fitted) {
+        platform::ShowMessage(m_wnd, frame::kNoWindowBelowText);
+        return;
+    }
+    MoveClientTo(*fitted);
 }
 
 // Called when the window menu opens: its items are greyed where they would do nothing.
@@ -229,10 +343,11 @@ void CVantrelDlg::OnInitWindowMenu() {
     if (!menu)
         return;
     const frame::WindowMenuState state = MenuState();
-    for (const frame::WindowMenuItem& item : frame::WindowMenuItems())
-        ::EnableMenuItem(menu, item.command,
-                         MF_BYCOMMAND |
-                             (frame::WindowMenuItemEnabled(item.command, state) ? MF_ENABLED : MF_GRAYED));
+    for (const frame::WindowMenuItem& item : frame::WindowMenuItems()) {
+        const UINT enabled = frame::WindowMenuItemEnabled(item.command, state) ? MF_ENABLED : MF_GRAYED;
+        ::ModifyMenuW(menu, item.command, MF_BYCOMMAND | MF_STRING | enabled, item.command,
+                      frame::WindowMenuItemText(item, state));
+    }
 }
 
 frame::WindowMenuState CVantrelDlg::MenuState() const {
@@ -241,6 +356,7 @@ frame::WindowMenuState CVantrelDlg::MenuState() const {
     state.panelVisible = !PanelExists() || ::IsWindowVisible(m_dlgOperation.GetSafeHwnd());
     state.pictureHeld = m_dlgOperation.HoldsPicture();
     state.countingDown = m_dlgOperation.CountingDown();
+    state.seriesRunning = m_dlgOperation.SeriesRunning();
     return state;
 }
 
@@ -380,6 +496,7 @@ bool CVantrelDlg::PanelExists() const {
 // The modal run ends the program through here, whatever ended it (a kill never gets here).
 bool CVantrelDlg::DestroyWindow() {
     RememberFrame();
+    m_hotkeys.Unregister();
     m_dlgOperation.DestroyWindow();
     return CDialogEx::DestroyWindow();
 }

@@ -9,6 +9,8 @@
 #include "platform/dialog.h"
 #include "platform/rect.h"
 #include "platform/unique_handle.h"
+#include "settings/hotkeys.h"
+#include "settings/settings_rules.h"
 
 #include <optional>
 
@@ -36,6 +38,8 @@ private:
     void ShowPicture(HBITMAP borrowed) override;
     void SettlePictureLook() override;
     void PlacePanel() override;
+    const settings::Settings& CurrentSettings() const noexcept override { return m_settings; }
+    bool MenuOpen() const noexcept override { return m_menuOpen; }
 
     void UpdateTitle();
     void SetBackground(COLORREF colour, HBITMAP borrowed);
@@ -53,6 +57,11 @@ private:
     void OnPlacement();
     void OnShowPanel();
     void OnDefaultPlacement();
+    void OnFitToWindowBelow();
+    void OnSettings();
+    void OnHotkey(WPARAM id);
+    void OnRecord();
+    void OnHotkeysRefused();
     bool MayEnd();
     void OnEndWithoutAsking();
     void AppendAboutItem();
@@ -79,5 +88,8 @@ private:
     std::optional<platform::Rect> m_lastClient; // the client area on the screen when last seen not minimised
     bool m_asking = false;                      // the question before the end is up
     bool m_endingWithoutAsking = false;         // the console or the session is going away
+    bool m_menuOpen = false;                    // the window menu is open
+    settings::Settings m_settings;              // read at start, changed by the settings dialog
+    settings::Hotkeys m_hotkeys;                // registered on this window while it exists
     COperationDlg m_dlgOperation;
 };

@@ -27,6 +27,10 @@ inline constexpr wchar_t kSaveNoEncoderText[] = L"この拡張子では保存で
 inline constexpr wchar_t kSaveFailedText[] = L"画像を保存できませんでした。\r\n"
                                              L"保存先のフォルダーと書き込み権限を確かめてください.";
 
+// The Capture button's acknowledgement of a quick shot, for a moment.
+inline constexpr wchar_t kQuickSavedText[] = L"保存済";
+inline constexpr wchar_t kSeriesTimerFailedText[] = L"連続キャプチャを続けられませんでした.";
+
 // The save dialog's file types, the first one selected.
 inline constexpr wchar_t kSaveFilter[] =
     L"BMP(*.bmp)|*.bmp|GIF(*.gif)|*.gif|JPG(*.jpg)|*.jpg|PNG(*.png)|*.png||";

@@ -6,6 +6,7 @@
 #include "panel/picture_file.h"
 #include "panel/screen_copy.h"
 #include "panel/tooltip_table.h"
+#include "quick/quick_file.h"
 #include "platform/dpi.h"
 #include "platform/dpi_scale.h"
 #include "platform/dwm.h"
@@ -32,6 +33,11 @@ constexpr DWORD kHiddenSettleMs = 200;
 // The window timer of a timed capture's countdown, one tick a second.
 constexpr UINT_PTR kCountdownTimer = 1;
 constexpr UINT kCountdownTickMs = 1000;
+// The window timer of a series, set for each shot's moment, and the one that ends a quick shot's
+// acknowledgement on the Capture button.
+constexpr UINT_PTR kSeriesTimer = 2;
+constexpr UINT_PTR kAcknowledgeTimer = 3;
+constexpr UINT kAcknowledgeMs = 1000;
 
 // The panel's controls in the order of its template.
 constexpr int kControlIds[] = {IDC_CLEAR, IDC_CAPTURE, IDC_COPY, IDC_SAVE, IDC_RIGHTPOS};
@@ -183,8 +189,13 @@ LRESULT COperationDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_RENDERALLFORMATS: return OnRenderAllFormats();
     case WM_DESTROYCLIPBOARD: return OnDestroyClipboard();
     case WM_TIMER:
-        if (wp == kCountdownTimer) {
-            OnCountdownTick();
+        switch (wp) {
+        case kCountdownTimer: OnCountdownTick(); return 0;
+        case kSeriesTimer: OnSeriesTimer(); return 0;
+        case kAcknowledgeTimer:
+            ::KillTimer(m_wnd, kAcknowledgeTimer);
+            m_acknowledging = false;
+            ShowCaptureButton();
             return 0;
         }
         break;
@@ -256,11 +267,13 @@ void COperationDlg::OnCaptureToClipboard() {
         ReportClipboard(result);
 }
 
-// Called for the Capture button: while a timed capture counts down the click stops it, otherwise it
-// captures at once.
+// Called for the Capture button: while a timed capture counts down or a series runs the click stops it,
+// otherwise it captures at once.
 void COperationDlg::OnCaptureButton() {
     if (CountingDown())
         StopCountdown();
+    else if (SeriesRunning())
+        StopSeries();
     else
         OnCapture();
 }
@@ -360,7 +373,7 @@ void COperationDlg::StartTimedCapture(int seconds) {
         platform::ShowMessage(m_wnd, panel::kCountdownFailedText);
         return;
     }
-    ShowCountdown();
+    ShowCaptureButton();
 }
 
 // Called every second of a countdown: the button shows the seconds left; at zero the Capture command
@@ -369,7 +382,7 @@ void COperationDlg::OnCountdownTick() {
     const bool due = m_countdown.Tick();
     if (!CountingDown()) // at zero, or a late tick of a count that has ended
         ::KillTimer(m_wnd, kCountdownTimer);
-    ShowCountdown();
+    ShowCaptureButton();
     if (due)
         OnCapture();
 }
@@ -380,11 +393,130 @@ void COperationDlg::StopCountdown() {
         return;
     m_countdown.Cancel();
     ::KillTimer(m_wnd, kCountdownTimer);
-    ShowCountdown();
+    ShowCaptureButton();
 }
 
-void COperationDlg::ShowCountdown() {
-    ::SetDlgItemTextW(m_wnd, IDC_CAPTURE, panel::CaptureButtonText(m_countdown, m_captureText).c_str());
+// The Capture button shows a countdown's seconds, a series' progress, a quick shot's acknowledgement or its
+// own text, in that order.
+void COperationDlg::ShowCaptureButton() {
+    std::wstring text = panel::CaptureButtonText(m_countdown, m_captureText);
+    if (!CountingDown() && m_series)
+        text = quick::SeriesButtonText(m_series->TakenCount(), m_series->Count());
+    else if (!CountingDown() && m_acknowledging)
+        text = panel::kQuickSavedText;
+    if (platform::WindowText(::GetDlgItem(m_wnd, IDC_CAPTURE)) != text)
+        ::SetDlgItemTextW(m_wnd, IDC_CAPTURE, text.c_str());
+}
+
+// The panel's tip may lie over the region (the panel docked on the frame's left): it goes before the region
+// is copied.
+void COperationDlg::HideTip() {
+    if (HWND tip = m_ToolTip.GetSafeHwnd())
+        ::SendMessageW(tip, TTM_POP, 0, 0);
+}
+
+COperationDlg::QuickShotResult COperationDlg::QuickShot() {
+    if (!m_wnd || !::IsWindowEnabled(m_wnd) || m_host.MenuOpen())
+        return QuickShotResult::Skipped;
+    // The held picture, or what lies under the see-through region now: the frame and the panel stay as
+    // they are, and the tip, which may lie over the region, goes first.
+    platform::SharedBitmap picture = m_bmpCapture;
+    const bool held = static_cast<bool>(picture);
+    if (!held) {
+        HideTip();
+        if (!::IsIconic(m_host.HostWindow()))
+            picture = panel::CopyScreenUnderClient(m_host.HostWindow());
+        if (!picture) {
+            StopSeries();
+            platform::ShowMessage(m_wnd, panel::kCaptureFailedText);
+            return QuickShotResult::Failed;
+        }
+    }
+    const settings::Settings& settings = m_host.CurrentSettings();
+    const quick::QuickFile file =
+        quick::WriteQuickShot(picture.get(), settings.quickFolder, settings.quickName);
+    if (file.outcome != panel::SaveOutcome::Saved) {
+        StopSeries();
+        platform::ShowMessage(m_wnd, file.outcome == panel::SaveOutcome::NoEncoder ? panel::kSaveNoEncoderText
+                                                                                   : panel::kSaveFailedText);
+        return QuickShotResult::Failed;
+    }
+    if (held)
+        m_bKept = true;
+    if (settings.quickCopy) {
+        platform::UniqueBitmap copy = panel::DuplicateBitmap(picture.get());
+        ReportClipboard(copy ? m_clipboard.Put(m_wnd, std::move(copy), picture)
+                             : platform::ClipboardResult::Refused);
+    }
+    Acknowledge();
+    return QuickShotResult::Taken;
+}
+
+// Tells of a written quick shot on the Capture button, which takes no focus and lies beside the region: a
+// series shows its progress there, a single shot a word for a moment.
+void COperationDlg::Acknowledge() {
+    if (!m_series) {
+        m_acknowledging = true;
+        ::SetTimer(m_wnd, kAcknowledgeTimer, kAcknowledgeMs, nullptr);
+    }
+    ShowCaptureButton();
+}
+
+void COperationDlg::ToggleSeries() {
+    if (SeriesRunning()) {
+        StopSeries();
+        return;
+    }
+    if (!m_wnd || CountingDown() || !::IsWindowEnabled(m_wnd) ||
+        !Permitted(m_wnd, panel::Command::Capture, HoldsPicture()))
+        return;
+    const settings::Settings& settings = m_host.CurrentSettings();
+    m_series.emplace(::GetTickCount64(), static_cast<std::uint32_t>(settings.seriesSeconds) * 1000,
+                     static_cast<std::uint32_t>(settings.seriesCount));
+    m_acknowledging = false;
+    ::KillTimer(m_wnd, kAcknowledgeTimer);
+    OnSeriesTimer();
+}
+
+// Called at each shot's moment (and by a timer that fires early): the shot that is due is taken, the
+// moments that passed long ago (the system slept) are skipped, and the timer is set for the next moment.
+// Under a modal run the shot is skipped; a failed one ends the series.
+void COperationDlg::OnSeriesTimer() {
+    ::KillTimer(m_wnd, kSeriesTimer);
+    if (!m_series)
+        return;
+    const quick::SeriesSchedule::Decision due = m_series->Look(::GetTickCount64());
+    if (due.shoot) {
+        const QuickShotResult shot = QuickShot();
+        if (!m_series)
+            return; // it failed, and the series stopped with it
+        if (shot == QuickShotResult::Taken)
+            m_series->Taken();
+    }
+    if (m_series->Finished()) {
+        StopSeries();
+        return;
+    }
+    ShowCaptureButton();
+    ArmSeriesTimer();
+}
+
+void COperationDlg::ArmSeriesTimer() {
+    const std::uint64_t now = ::GetTickCount64(), next = m_series->NextDueMs();
+    const UINT wait =
+        next > now ? static_cast<UINT>(std::min<std::uint64_t>(next - now, USER_TIMER_MAXIMUM)) : 1;
+    if (!::SetTimer(m_wnd, kSeriesTimer, wait, nullptr)) {
+        StopSeries();
+        platform::ShowMessage(m_wnd, panel::kSeriesTimerFailedText);
+    }
+}
+
+void COperationDlg::StopSeries() {
+    if (!m_series)
+        return;
+    m_series.reset();
+    ::KillTimer(m_wnd, kSeriesTimer);
+    ShowCaptureButton();
 }
 
 // Called when the panel is disabled or enabled again. It is disabled only for one of the program's modal runs
@@ -396,10 +528,13 @@ void COperationDlg::OnEnable(bool enabled) {
 }
 
 // Called as the panel's window goes (the program ends): a running countdown ends with it, capturing
-// nothing.
+// nothing, and so does a series.
 void COperationDlg::OnDestroy() {
     m_countdown.Cancel();
     ::KillTimer(m_wnd, kCountdownTimer);
+    m_series.reset();
+    ::KillTimer(m_wnd, kSeriesTimer);
+    ::KillTimer(m_wnd, kAcknowledgeTimer);
 }
 
 void COperationDlg::SetDocksRight(bool right) {

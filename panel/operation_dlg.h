@@ -7,6 +7,7 @@
 #include "panel/operation_tooltip.h"
 #include "panel/panel_host.h"
 #include "panel/panel_layout.h"
+#include "quick/series_schedule.h"
 #include "platform/buffered_paint.h"
 #include "platform/clipboard.h"
 #include "platform/dialog.h"
@@ -16,6 +17,7 @@
 #include <uxtheme.h>
 
 #include <array>
+#include <optional>
 
 class COperationDlg : public platform::CDialogEx {
 public:
@@ -40,6 +42,19 @@ public:
     // True while a timed capture counts down.
     bool CountingDown() const noexcept { return m_countdown.Counting(); }
 
+    enum class QuickShotResult { Taken, Skipped, Failed };
+    // Writes a quick shot to the next name in the settings' folder, without a dialog: the held picture (which
+    // then counts as kept), or with none the pixels under the host's region copied at once, with both windows
+    // left as they are, the focus and the foreground untouched. The Capture button acknowledges it. Skipped
+    // while one of the program's modal runs or the host's window menu is up (either may lie over the
+    // region); a failure is told as Save tells it and stops a running series.
+    QuickShotResult QuickShot();
+    // Starts a series of quick shots, the first at once, with the settings' interval and count (refused with
+    // Capture's message while a picture is held; not while a timed capture counts or under a modal run), or
+    // stops the one running. The Capture button shows its progress, and a click on it stops it.
+    void ToggleSeries();
+    bool SeriesRunning() const noexcept { return m_series.has_value(); }
+
 protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(platform::DataExchange& dx) override;
@@ -63,6 +78,11 @@ private:
     LRESULT OnRenderAllFormats();
     LRESULT OnDestroyClipboard();
     void OnCountdownTick();
+    void OnSeriesTimer();
+    void ArmSeriesTimer();
+    void StopSeries();
+    void Acknowledge();
+    void HideTip();
     void OnEnable(bool enabled);
     void OnDestroy();
     void OnDpiChanged(int dpi);
@@ -77,7 +97,7 @@ private:
     // Tells the user when the clipboard did not take the bitmap; true when it did.
     bool ReportClipboard(platform::ClipboardResult result);
     void StopCountdown();
-    void ShowCountdown();
+    void ShowCaptureButton();
     panel::PanelLayout MeasureLayout() const;
     panel::PanelLayout FitLabels(panel::PanelLayout layout) const;
     void ApplyLayout(const panel::PanelLayout& layout);
@@ -95,6 +115,9 @@ private:
     // A timed capture's seconds left, which the Capture button shows in place of its own text.
     panel::CaptureCountdown m_countdown;
     std::wstring m_captureText;
+    // A running series of quick shots, whose progress the Capture button shows.
+    std::optional<quick::SeriesSchedule> m_series;
+    bool m_acknowledging = false; // the Capture button says a quick shot was written, for a moment
 
     bool m_bGlass = false;      // composition is on and the panel is one sheet of glass
     MARGINS m_marGlass{};       // handed to the DWM; -1, 0, 0, 0 once glass was applied

@@ -3,6 +3,8 @@
 // docking. The frame implements it and hands itself to the panel it embeds, so the panel never needs the
 // frame's own class.
 
+#include "settings/settings_rules.h"
+
 #include <windows.h>
 
 namespace panel {
@@ -19,6 +21,10 @@ public:
     virtual void SettlePictureLook() = 0;
     // Docks the panel beside the host on the side the panel chooses.
     virtual void PlacePanel() = 0;
+    // The settings in force: where quick shots go, their names, the clipboard copy, the series.
+    virtual const settings::Settings& CurrentSettings() const noexcept = 0;
+    // True while the host's window menu is open: it may lie over the region, so no quick shot is taken.
+    virtual bool MenuOpen() const noexcept = 0;
 
 protected:
     PanelHost() = default;

@@ -63,14 +63,15 @@ public:
         return platform::UniqueStream(opened);
     }
 
-    // Shows the written file and puts it in the target's place, replacing what was there only now.
-    bool MoveTo(const std::wstring& target) {
+    // Shows the written file and puts it in the target's place, replacing what was there only now (or never).
+    bool MoveTo(const std::wstring& target, Existing existing) {
         const DWORD attributes = ::GetFileAttributesW(m_path.c_str());
         const DWORD shown = attributes & ~FILE_ATTRIBUTE_HIDDEN;
         if (attributes == INVALID_FILE_ATTRIBUTES ||
             !::SetFileAttributesW(m_path.c_str(), shown ? shown : FILE_ATTRIBUTE_NORMAL) ||
             !::MoveFileExW(m_path.c_str(), target.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                           (existing == Existing::Replace ? MOVEFILE_REPLACE_EXISTING : 0) |
+                               MOVEFILE_WRITE_THROUGH))
             return false;
         m_created = false;
         return true;
@@ -121,7 +122,7 @@ bool Encode(platform::CImage& image, HBITMAP picture, IStream* stream, OwnEncode
 
 } // namespace
 
-SaveOutcome SavePictureFile(HBITMAP picture, const std::wstring& path) {
+SaveOutcome SavePictureFile(HBITMAP picture, const std::wstring& path, Existing existing) {
     platform::CImage image(picture);
     // GDI+ is started only for the formats it writes.
     const OwnEncoder own = OwnEncoderFor(path);
@@ -148,8 +149,8 @@ SaveOutcome SavePictureFile(HBITMAP picture, const std::wstring& path) {
         const platform::UniqueStream stream = temporary.Create();
         written = stream && Encode(image, picture, stream.get(), own, encoder ? &*encoder : nullptr);
     }
-    return written && temporary.MoveTo(platform::PathForFileCalls(full)) ? SaveOutcome::Saved
-                                                                         : SaveOutcome::Failed;
+    return written && temporary.MoveTo(platform::PathForFileCalls(full), existing) ? SaveOutcome::Saved
+                                                                                   : SaveOutcome::Failed;
 }
 
 } // namespace panel

@@ -11,6 +11,14 @@ bool GetExtendedFrameBounds(HWND wnd, RECT& bounds) noexcept {
     return fn && SUCCEEDED(fn(wnd, DWMWA_EXTENDED_FRAME_BOUNDS, &bounds, sizeof(bounds)));
 }
 
+bool IsCloaked(HWND wnd) noexcept {
+    if (!SystemIsVersion6OrLater())
+        return false;
+    const auto fn = BoundDwmapi().DwmGetWindowAttribute;
+    DWORD cloaked = 0;
+    return fn && SUCCEEDED(fn(wnd, DWMWA_CLOAKED, &cloaked, sizeof(cloaked))) && cloaked != 0;
+}
+
 HRESULT CheckComposition(bool* enabled) noexcept {
     if (!SystemIsVersion6OrLater()) {
         if (enabled)

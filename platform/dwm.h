@@ -11,6 +11,10 @@ namespace platform {
 // false on an older system, without dwmapi.dll, or when the window manager has none.
 bool GetExtendedFrameBounds(HWND wnd, RECT& bounds) noexcept;
 
+// True when the window manager keeps the window out of sight although it is visible (Windows 8 and later:
+// a suspended app, a window on another virtual desktop).
+bool IsCloaked(HWND wnd) noexcept;
+
 // Whether desktop composition is on, written to *enabled (when given). On a system older than major
 // version 6, or when its version cannot be read, writes false and answers -1 without asking the DWM.
 HRESULT CheckComposition(bool* enabled) noexcept;

@@ -20,6 +20,14 @@
 #define IDM_CAPTURE_IN_3S 0x0050
 #define IDM_CAPTURE_IN_5S 0x0060
 #define IDM_CAPTURE_IN_10S 0x0070
+// Quick shots: one at once, without a dialog, into the settings' folder; a series of them; the inner area on
+// the window below; the settings dialog.
+#define IDM_QUICK_SHOT 0x0080
+#define IDM_SERIES 0x0090
+#define IDM_FIT_WINDOW 0x00C0
+#define IDM_SETTINGS 0x00D0
+// Posted to the frame once it is up, to name the hotkeys that could not be registered (WM_APP + 0x11).
+#define WM_VANTREL_HOTKEYS_REFUSED 0x8011
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
@@ -55,3 +63,17 @@
 #define IDC_PLACE_WIDTH 1103
 #define IDC_PLACE_HEIGHT 1104
 #define IDC_PLACE_SIZES 1105
+
+// The settings dialog: the quick shots' folder and file names, the hotkeys, the series.
+#define IDD_SETTINGS 150
+#define IDC_SET_FOLDER 1201
+#define IDC_SET_BROWSE 1202
+#define IDC_SET_PATTERN 1203
+#define IDC_SET_PREVIEW 1204
+#define IDC_SET_COPY 1205
+#define IDC_SET_HOTKEY_QUICK 1206
+#define IDC_SET_HOTKEY_QUICK_NOTE 1207
+#define IDC_SET_HOTKEY_RECORD 1208
+#define IDC_SET_HOTKEY_RECORD_NOTE 1209
+#define IDC_SET_SERIES_SECONDS 1210
+#define IDC_SET_SERIES_COUNT 1211

@@ -116,6 +116,32 @@ void expectAboutLinesWhole(const App& app, int dpi) {
     check(waitFor([&] { return !IsWindow(about); }), "the About box did not close");
 }
 
+// The settings dialog's labels, the next name under the pattern and its check box, each shown whole in the
+// dialog's font at dpi (a label's mnemonic "&" is not drawn).
+void expectSettingsLabelsWhole(const App& app, int dpi) {
+    const std::vector<HWND> before = topLevelWindows(app.process.pid());
+    PostMessageW(app.frame, WM_SYSCOMMAND, IDM_SETTINGS, 0);
+    HWND dialog = waitForNewWindow(app.process, before, 10000);
+    check(dialog != nullptr, "no settings dialog appeared");
+    Sleep(300);
+    int labels = 0;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const LONG style = GetWindowLongW(child, GWL_STYLE);
+        const bool label = className(child) == L"Static";
+        const bool checkBox = className(child) == L"Button" && (style & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+        std::wstring shown = windowText(child);
+        if ((!label && !checkBox) || shown.empty())
+            continue;
+        if (!(style & SS_NOPREFIX) || checkBox)
+            shown.erase(std::remove(shown.begin(), shown.end(), L'&'), shown.end());
+        expectTextWhole("settings label " + std::to_string(++labels), windowRect(child), shown,
+                        templateFont(L"MS UI Gothic", 9, 0, dpi), GetSysColor(COLOR_BTNFACE));
+    }
+    check(labels >= 10, "the settings dialog shows only " + std::to_string(labels) + " labels");
+    PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    check(waitFor([&] { return !IsWindow(dialog); }), "the settings dialog did not close");
+}
+
 // Everything the user sees at one display scale.
 void expectRightAt(int dpi) {
     const DisplayScale scale(dpi);
@@ -149,6 +175,7 @@ void expectRightAt(int dpi) {
 
     expectRightPosWhole(app, dpi, "dpi_" + std::to_string(dpi));
     expectAboutLinesWhole(app, dpi);
+    expectSettingsLabelsWhole(app, dpi);
     expectScaledTip(app, IDC_COPY, dpi);
 }
 

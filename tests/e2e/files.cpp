@@ -1,17 +1,21 @@
 #include "tests/e2e/files.h"
 
 #include "tests/e2e/report.h"
+#include "tests/e2e/unix_tools.h"
 #include "platform/unique_handle.h"
 #include "tests/support/paths.h"
 #include "tests/support/text.h"
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace e2e {
 
 using support::joinPath;
 using support::narrow;
 using support::tempFolder;
+using support::widen;
 
 std::wstring vantrelPath() {
     return joinPath(support::moduleFolder(), L"vantrel.exe");
@@ -93,6 +97,70 @@ std::string readFile(const std::wstring& path) {
     while (ReadFile(file.get(), buf, sizeof buf, &got, nullptr) && got)
         bytes.append(buf, got);
     return bytes;
+}
+
+std::vector<std::wstring> filesIn(const std::wstring& dir) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW(joinPath(dir, L"*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::wstring name = fd.cFileName;
+        if (name != L"." && name != L"..")
+            names.push_back(name);
+    } while (FindNextFileW(find, &fd));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::wstring listText(const std::vector<std::wstring>& items) {
+    std::wstring out;
+    for (const std::wstring& item : items)
+        out += (out.empty() ? L"" : L" | ") + item;
+    return out;
+}
+
+void expectFiles(const std::wstring& dir, std::vector<std::wstring> names, const std::string& when) {
+    std::sort(names.begin(), names.end());
+    expectEq(when + ": files in " + narrow(dir), listText(names), listText(filesIn(dir)));
+}
+
+void expectUnchanged(const std::wstring& path, const std::string& bytes, const std::string& when) {
+    const std::string now = readFile(path);
+    if (now != bytes)
+        fail(when + ": " + narrow(path) + " changed: it held " + quotedBytes(bytes) + ", now " +
+             std::to_string(now.size()) + " bytes starting " + quotedBytes(now.substr(0, 16)));
+}
+
+ImmutableFolder::ImmutableFolder(std::wstring path,
+                                 const std::vector<std::pair<std::wstring, std::string>>& files)
+    : path_(std::move(path)) {
+    check(CreateDirectoryW(path_.c_str(), nullptr), "could not create " + narrow(path_));
+    for (const auto& [name, bytes] : files)
+        writeFile(joinPath(path_, name), bytes);
+    UnixResult r = runUnix("/usr/bin/chattr +i " + shellQuoted(unixPath(path_)));
+    if (r.exitCode != 0)
+        skip("chattr +i failed here (" + quotedBytes(r.err) + "): no folder that refuses root's writes");
+    immutable_ = true;
+    platform::UniqueFile probe(CreateFileW(joinPath(path_, L"probe").c_str(), GENERIC_WRITE, 0, nullptr,
+                                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (probe)
+        skip("a file could still be created in the immutable folder " + narrow(path_));
+}
+
+ImmutableFolder::~ImmutableFolder() {
+    try {
+        if (immutable_ && runUnix("/usr/bin/chattr -i " + shellQuoted(unixPath(path_))).exitCode != 0)
+            noteCleanupFailure("chattr -i failed on " + narrow(path_));
+    } catch (const std::exception& e) {
+        noteCleanupFailure(std::string("chattr -i: ") + e.what());
+    }
+    for (const std::wstring& name : filesIn(path_))
+        DeleteFileW(joinPath(path_, name).c_str());
+    if (!RemoveDirectoryW(path_.c_str()))
+        noteCleanupFailure("could not remove " + narrow(path_));
 }
 
 } // namespace e2e

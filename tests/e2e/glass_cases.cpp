@@ -11,8 +11,10 @@
 #include "tests/e2e/processes.h"
 #include "tests/e2e/report.h"
 #include "tests/e2e/screen.h"
+#include "tests/e2e/stored_settings.h"
 #include "tests/e2e/wait.h"
 #include "tests/e2e/window_lookup.h"
+#include "tests/e2e/window_menu.h"
 #include "platform/unique_handle.h"
 #include "tests/support/paths.h"
 #include "tests/support/stopwatch.h"
@@ -952,12 +954,27 @@ std::vector<MenuItem> windowMenu(const App& app, const GlassCopy& copy) {
     return items;
 }
 
-// The window menu holds the system's items, then a separator and the About item with its text, enabled.
-// (Its mnemonic cannot be typed to test it here: Wine's own "&About Wine" item in every window menu has the
-// same letter.)
+// The frame's own items after the About item, in order: id and text, 0 for a separator.
+std::vector<std::pair<UINT, std::wstring>> ownItemsAfter(const std::vector<MenuItem>& items, UINT about) {
+    std::vector<std::pair<UINT, std::wstring>> own;
+    auto i = std::find_if(items.begin(), items.end(), [&](const MenuItem& m) { return m.id == about; });
+    if (i == items.end())
+        return own;
+    for (++i; i != items.end(); ++i)
+        own.emplace_back((i->type & MFT_SEPARATOR) ? 0 : i->id, (i->type & MFT_SEPARATOR) ? L"" : i->text);
+    return own;
+}
+
+// The window menu holds the system's items, then a separator and the About item with its text, enabled,
+// then the frame's own items in their groups; the series item reads as its stop while a series runs.
+// (The About item's mnemonic cannot be typed to test it here: Wine's own "&About Wine" item in every window
+// menu has the same letter.)
 void caseWindowMenu() {
+    SettingsKey key;
+    TempDir shots;
+    writeQuickSettings(shots.path(), L"s_{n}.png");
     GlassCopy copy(L"vantrel_menu.exe");
-    App app(copy.launch());
+    App app(copy.launch(), Remembered::Kept);
     const std::vector<MenuItem> items = windowMenu(app, copy);
     const auto about =
         std::find_if(items.begin(), items.end(), [](const MenuItem& i) { return i.id == IDM_ABOUTBOX; });
@@ -975,6 +992,45 @@ void caseWindowMenu() {
         close = close || i->id == SC_CLOSE;
     }
     check(close, "the system's items before the About item do not include Close");
+
+    std::vector<std::pair<UINT, std::wstring>> own{
+        {0, L""},
+        {IDM_PLACEMENT, L"位置とサイズの指定(&P)..."},
+        {IDM_SHOW_PANEL, L"操作パネルを表示(&O)"},
+        {IDM_DEFAULT_PLACEMENT, L"既定の位置とサイズに戻す(&D)"},
+        {IDM_FIT_WINDOW, L"下のウィンドウに合わせる(&W)"},
+        {0, L""},
+        {IDM_CAPTURE_IN_3S, L"3秒後にキャプチャ(&3)"},
+        {IDM_CAPTURE_IN_5S, L"5秒後にキャプチャ(&5)"},
+        {IDM_CAPTURE_IN_10S, L"10秒後にキャプチャ(&T)"},
+        {0, L""},
+        {IDM_QUICK_SHOT, L"クイック保存(&Q)"},
+        {IDM_SERIES, L"連続キャプチャ(&B)"},
+        {0, L""},
+        {IDM_SETTINGS, L"設定(&E)..."},
+    };
+    auto ownText = [](const std::vector<std::pair<UINT, std::wstring>>& list) {
+        std::vector<std::wstring> lines;
+        for (const auto& [id, text] : list)
+            lines.push_back(std::to_wstring(id) + L" " + text);
+        return joinLines(lines);
+    };
+    const auto shown = ownItemsAfter(items, IDM_ABOUTBOX);
+    check(shown == own, "the frame's items are " + ownText(shown) + ", not " + ownText(own));
+
+    PostMessageW(app.frame, WM_SYSCOMMAND, IDM_SERIES, 0);
+    waitButtonText(app, L"1枚", "the series");
+    openWindowMenu(app);
+    const std::vector<MenuItem> running = windowMenu(app, copy);
+    closeWindowMenu(app);
+    PostMessageW(app.frame, WM_SYSCOMMAND, IDM_SERIES, 0);
+    waitButtonText(app, L"Capture", "the series stopped by its item");
+    for (auto& item : own)
+        if (item.first == IDM_SERIES)
+            item.second = L"連続キャプチャを停止(&B)";
+    const auto whileRunning = ownItemsAfter(running, IDM_ABOUTBOX);
+    check(whileRunning == own,
+          "while a series runs the frame's items are " + ownText(whileRunning) + ", not " + ownText(own));
 }
 
 const RegisterCase kWindowMenuCases[] = {{"window_menu", caseWindowMenu}};

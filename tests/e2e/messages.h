@@ -18,4 +18,11 @@ inline constexpr wchar_t kNoEncoder[] =
 inline constexpr wchar_t kSaveFailed[] =
     L"画像を保存できませんでした。\r\n保存先のフォルダーと書き込み権限を確かめてください.";
 
+inline constexpr wchar_t kRecordHotkeyRefused[] =
+    L"次のホットキーは他のプログラムが使っているため使えません:\r\n  録画: Ctrl+Shift+F10\r\n\r\n"
+    L"ウィンドウ メニューの [設定] で別のキーを選べます.";
+inline constexpr wchar_t kNoWindowBelow[] =
+    L"枠の中央の下にウィンドウがありません。\r\n合わせたいウィンドウの上に枠の中央を置いてください.";
+inline constexpr wchar_t kQuickSaved[] = L"保存済";
+
 } // namespace e2e

@@ -262,44 +262,6 @@ private:
 
 // ---------------------------------------------------------------- files
 
-// The names in a folder, sorted.
-std::vector<std::wstring> filesIn(const std::wstring& dir) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW(joinPath(dir, L"*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        const std::wstring name = fd.cFileName;
-        if (name != L"." && name != L"..")
-            names.push_back(name);
-    } while (FindNextFileW(find, &fd));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::wstring listText(const std::vector<std::wstring>& items) {
-    std::wstring out;
-    for (const std::wstring& item : items)
-        out += (out.empty() ? L"" : L" | ") + item;
-    return out;
-}
-
-// The folder holds exactly these files: nothing else was written and no temporary file was left behind.
-void expectFiles(const std::wstring& dir, std::vector<std::wstring> names, const std::string& when) {
-    std::sort(names.begin(), names.end());
-    expectEq(when + ": files in " + narrow(dir), listText(names), listText(filesIn(dir)));
-}
-
-// An existing file still holds exactly what it held.
-void expectUnchanged(const std::wstring& path, const std::string& bytes, const std::string& when) {
-    const std::string now = readFile(path);
-    if (now != bytes)
-        fail(when + ": " + narrow(path) + " changed: it held " + quotedBytes(bytes) + ", now " +
-             std::to_string(now.size()) + " bytes starting " + quotedBytes(now.substr(0, 16)));
-}
-
 int channelError(uint32_t a, uint32_t b, int shift) {
     return std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF));
 }
@@ -523,45 +485,6 @@ void caseCancelAndOverwrite() {
     c.expectStillShown("after cancels and the overwrite");
     expectEndsWithoutQuestion(c.app, "after the picture was saved");
 }
-
-// A folder nobody may write into, root included: the Linux immutable attribute on a new folder, with the
-// given files in it. Skips the case where the file system does not support the attribute.
-class ImmutableFolder {
-public:
-    ImmutableFolder(std::wstring path, const std::vector<std::pair<std::wstring, std::string>>& files)
-        : path_(std::move(path)) {
-        check(CreateDirectoryW(path_.c_str(), nullptr), "could not create " + narrow(path_));
-        for (const auto& [name, bytes] : files)
-            writeFile(joinPath(path_, name), bytes);
-        UnixResult r = runUnix("/usr/bin/chattr +i " + shellQuoted(unixPath(path_)));
-        if (r.exitCode != 0)
-            skip("chattr +i failed here (" + quotedBytes(r.err) + "): no folder that refuses root's writes");
-        immutable_ = true;
-        platform::UniqueFile probe(CreateFileW(joinPath(path_, L"probe").c_str(), GENERIC_WRITE, 0, nullptr,
-                                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (probe)
-            skip("a file could still be created in the immutable folder " + narrow(path_));
-    }
-    ~ImmutableFolder() {
-        try {
-            if (immutable_ && runUnix("/usr/bin/chattr -i " + shellQuoted(unixPath(path_))).exitCode != 0)
-                noteCleanupFailure("chattr -i failed on " + narrow(path_));
-        } catch (const std::exception& e) {
-            noteCleanupFailure(std::string("chattr -i: ") + e.what());
-        }
-        for (const std::wstring& name : filesIn(path_))
-            DeleteFileW(joinPath(path_, name).c_str());
-        if (!RemoveDirectoryW(path_.c_str()))
-            noteCleanupFailure("could not remove " + narrow(path_));
-    }
-    ImmutableFolder(const ImmutableFolder&) = delete;
-    ImmutableFolder& operator=(const ImmutableFolder&) = delete;
-    const std::wstring& path() const { return path_; }
-
-private:
-    std::wstring path_;
-    bool immutable_ = false;
-};
 
 // Saves over an existing file after saying Yes to the question.
 void saveOver(const App& app, const std::wstring& path) {

@@ -257,7 +257,7 @@ void caseOtherMenuInPicture() {
 
 // ---------------------------------------------------------------- stopping the count
 
-// How the window menu draws its last `count` items (the timed-capture items): for each, true when it is
+// How the window menu draws its last `count` items: for each, true when it is
 // drawn in the menu's text colour (enabled), false when it is not (greyed). The items are the runs of rows
 // with text, counted from the bottom up; a separator's etched line is too thin to be one.
 std::vector<bool> lastItemsEnabled(const App& app, size_t count, const std::string& when) {
@@ -305,6 +305,16 @@ std::vector<bool> lastItemsEnabled(const App& app, size_t count, const std::stri
     return items;
 }
 
+// The window menu's items after the timed captures: the quick shot, the series and the settings.
+constexpr size_t kItemsAfterTimedCaptures = 3;
+
+// How the window menu draws the three timed-capture items: true for each one that is enabled.
+std::vector<bool> timedItemsEnabled(const App& app, const std::string& when) {
+    std::vector<bool> items = lastItemsEnabled(app, 3 + kItemsAfterTimedCaptures, when);
+    items.resize(3);
+    return items;
+}
+
 // While the 10 s item counts, the items are greyed and their commands start nothing; a real click on the
 // counting Capture button stops the count, and so does Clear: the button shows its own text again and
 // nothing is captured, also after the moment the capture was due. The 5 s item starts at 5.
@@ -316,7 +326,7 @@ void caseCancel() {
 
     postTimed(app, IDM_CAPTURE_IN_10S);
     waitButtonText(app, L"10", "the 10 s item");
-    for (bool enabled : lastItemsEnabled(app, 3, "while counting"))
+    for (bool enabled : timedItemsEnabled(app, "while counting"))
         check(!enabled, "a timed-capture item is not greyed while a count runs");
     chooseInWindowMenu(app, "3");
     postTimed(app, IDM_CAPTURE_IN_3S);
@@ -331,7 +341,7 @@ void caseCancel() {
     Sleep(1500);
     expectEq("the Capture button a while after the click", kCaptureText, captureButtonText(app));
     check(app.layered(), "a click on the counting button captured");
-    for (bool enabled : lastItemsEnabled(app, 3, "after the count"))
+    for (bool enabled : timedItemsEnabled(app, "after the count"))
         check(enabled, "a timed-capture item is still greyed after the count");
 
     postTimed(app, IDM_CAPTURE_IN_3S);

@@ -107,12 +107,19 @@ uint32_t over(uint32_t argb, uint32_t background) {
     return out;
 }
 
-// The one visible tip of the process; null while none shows.
+} // namespace
+
+namespace e2e {
+
 HWND visibleTip(DWORD pid) {
     const std::vector<HWND> tips = topLevelWindows(pid, L"tooltips_class32", true);
     check(tips.size() <= 1, std::to_string(tips.size()) + " tips show at once");
     return tips.empty() ? nullptr : tips[0];
 }
+
+} // namespace e2e
+
+namespace {
 
 // The fonts the tips draw with at a display scale, made here from the same system settings: the status
 // font for the description and its bold twin, drawn without smoothing, for the label.
@@ -187,7 +194,10 @@ private:
     int wrapWidth_;
 };
 
-// Rests the pointer on a control of the active panel and waits for its tip, settled at its place.
+} // namespace
+
+namespace e2e {
+
 HWND showTipOf(const App& app, HWND control, POINT& pointer, const std::string& name) {
     SetCursorPos(4, 4); // off every window of vantrel: the tip of the last control goes
     check(waitFor([&] { return visibleTip(app.process.pid()) == nullptr; }, 8000),
@@ -214,6 +224,10 @@ HWND showTipOf(const App& app, HWND control, POINT& pointer, const std::string& 
     check(tip != nullptr, name + ": no tip showed while the pointer rested on the control");
     return tip;
 }
+
+} // namespace e2e
+
+namespace {
 
 // Where the icon sits in a tip: the offset inside the top-left of the tip at which every pixel of the
 // icon, blended over the background of its row, matches the screen; {-1, -1} when none does.

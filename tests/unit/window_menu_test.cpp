@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <string>
 
 namespace {
 
@@ -49,6 +51,42 @@ TEST(WindowMenu, ItemsAreGreyedWhenTheyWouldDoNothingOrResizeAPicture) {
         for (unsigned int timed : {IDM_CAPTURE_IN_3S, IDM_CAPTURE_IN_5S, IDM_CAPTURE_IN_10S})
             EXPECT_EQ(WindowMenuItemEnabled(timed, state), row.timedCapture) << what << ", item " << timed;
     }
+}
+
+} // namespace
+
+namespace {
+
+using namespace frame;
+
+TEST(WindowMenu, SeriesAndTimedCaptureExcludeEachOtherAndFitWaitsForClear) {
+    WindowMenuState state;
+    for (unsigned int always : {IDM_QUICK_SHOT, IDM_SERIES, IDM_FIT_WINDOW, IDM_SETTINGS})
+        EXPECT_TRUE(WindowMenuItemEnabled(always, state)) << always;
+    state.pictureHeld = true; // a quick shot then writes the picture; a series says why it cannot start
+    EXPECT_FALSE(WindowMenuItemEnabled(IDM_FIT_WINDOW, state));
+    EXPECT_TRUE(WindowMenuItemEnabled(IDM_QUICK_SHOT, state));
+    EXPECT_TRUE(WindowMenuItemEnabled(IDM_SERIES, state));
+    state = {};
+    state.countingDown = true;
+    EXPECT_FALSE(WindowMenuItemEnabled(IDM_SERIES, state));
+    state = {};
+    state.seriesRunning = true; // the series item stops it then
+    EXPECT_TRUE(WindowMenuItemEnabled(IDM_SERIES, state));
+    for (unsigned int timed : {IDM_CAPTURE_IN_3S, IDM_CAPTURE_IN_5S, IDM_CAPTURE_IN_10S})
+        EXPECT_FALSE(WindowMenuItemEnabled(timed, state)) << timed;
+}
+
+TEST(WindowMenu, SeriesItemReadsAsItsStopWhileRunning) {
+    const auto& items = WindowMenuItems();
+    const auto series =
+        std::find_if(items.begin(), items.end(), [](auto& i) { return i.command == IDM_SERIES; });
+    ASSERT_NE(series, items.end());
+    WindowMenuState state;
+    EXPECT_EQ(std::wstring(WindowMenuItemText(*series, state)), L"連続キャプチャ(&B)");
+    state.seriesRunning = true;
+    EXPECT_EQ(std::wstring(WindowMenuItemText(*series, state)), L"連続キャプチャを停止(&B)");
+    EXPECT_EQ(std::wstring(WindowMenuItemText(items.front(), state)), items.front().text);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // What the stand-in dwmapi.dll and the end-to-end driver agree on. The stand-in is loaded into a copy of
-// vantrel in place of the system's library (the DLL beside the copy, and dwmapi set to "native" in Wine's
-// AppDefaults for the copy's name); the driver steers it through a folder named in the copy's environment.
+// vantrel in place of the system's library: vantrel loads its libraries from the system folder alone, so the
+// stand-in lies there, with dwmapi set to "native" in Wine's AppDefaults for the copy's name and to "builtin"
+// for every other program. The driver steers it through a folder named in the copy's environment.
 #pragma once
 
 #include <windows.h>

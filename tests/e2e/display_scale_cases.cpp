@@ -212,7 +212,10 @@ void caseScaleChangeMessage() {
     };
     for (const Suggestion& s : suggestions) {
         app.moveFrame(start.left, start.top, start.right - start.left, start.bottom - start.top);
+        // The window manager's late answer to an earlier move would put a window back for a moment.
+        waitSettled(app, std::string(s.name) + ": before the change");
         sendDpiChanged(app.process.handle(), app.frame, 144, s.suggested);
+        waitSettled(app, std::string(s.name) + ": after the change");
         const RECT now = clientRectOnScreen(app.frame);
         sayKey((std::string(s.name) + "_client").c_str(), rectText(now));
         expectEq(std::string(s.name) + ": caption (the client area's size is kept)", caption,
@@ -226,6 +229,7 @@ void caseScaleChangeMessage() {
     // Back to 96 dpi where it is: nothing moves.
     const RECT before = clientRectOnScreen(app.frame);
     sendDpiChanged(app.process.handle(), app.frame, 96, windowRect(app.frame));
+    waitSettled(app, "back at 96 dpi");
     const RECT after = clientRectOnScreen(app.frame);
     check(EqualRect(&before, &after),
           "back at 96 dpi the client area moved from " + rectText(before) + " to " + rectText(after));
@@ -237,6 +241,7 @@ void caseScaleChangeMessage() {
     sendDpiChanged(app.process.handle(), app.panel, 144,
                    RECT{panel.left, panel.top, panel.left + (panel.right - panel.left) * 3 / 2,
                         panel.top + (panel.bottom - panel.top) * 3 / 2});
+    waitSettled(app, "panel at 144 dpi");
     const ControlRects scaled = controlRects(app);
     auto at144 = [](LONG v) { return MulDivRounded(v, 144, 96); };
     for (size_t i = 0; i < made.controls.size(); ++i) {
@@ -258,6 +263,7 @@ void caseScaleChangeMessage() {
     // And back: exactly the layout the dialog manager made.
     const RECT larger = windowRect(app.panel);
     sendDpiChanged(app.process.handle(), app.panel, 96, larger);
+    waitSettled(app, "panel back at 96 dpi");
     const ControlRects back = controlRects(app);
     for (size_t i = 0; i < made.controls.size(); ++i)
         check(EqualRect(&made.controls[i], &back.controls[i]),

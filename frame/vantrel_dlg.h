@@ -77,7 +77,16 @@ private:
     COLORREF m_key = kKeyColour;        // the see-through look's key colour
     frame::Size m_templateSize;         // the window's size from its template, for the default placement
     std::optional<platform::Rect> m_lastClient; // the client area on the screen when last seen not minimised
-    bool m_asking = false;                      // the question before the end is up
-    bool m_endingWithoutAsking = false;         // the console or the session is going away
+    std::optional<platform::Rect> m_movingTo;   // where a move of the program's own puts the client area
+    // The client area's size the frame answered the system for a coming change of scale
+    // (WM_GETDPISCALEDSIZE), until that change (WM_DPICHANGED).
+    struct ScaledClient {
+        int dpi;
+        frame::Size size;
+    };
+    std::optional<ScaledClient> m_scaledClient;
+    bool m_placingPanel = false;        // PlacePanel is under way
+    bool m_asking = false;              // the question before the end is up
+    bool m_endingWithoutAsking = false; // the console or the session is going away
     COperationDlg m_dlgOperation;
 };

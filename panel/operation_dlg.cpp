@@ -434,10 +434,13 @@ LRESULT COperationDlg::OnNcLButtonDown(WPARAM hitTest, LPARAM point) {
 // Called when the panel's display scale changes: its controls and their font are laid out again from the
 // template's layout, the glass controls and the tips take the scale, and the panel, at its size for the new
 // scale, docks beside the frame again. The system's suggested place is not taken: the panel's place is beside
-// the frame, and a move less is a flicker less.
+// the frame, and a move less is a flicker less. A change that this new size or docking brings about is not
+// followed: a panel lying across two monitors would otherwise take one scale, grow or shrink onto the other
+// monitor, take its scale, and flip between the two.
 void COperationDlg::OnDpiChanged(int dpi) {
-    if (dpi <= 0)
+    if (dpi <= 0 || m_applyingScale)
         return;
+    m_applyingScale = true;
     m_dpi = dpi;
     if (m_dpi == m_madeDpi) {
         SetControlFont(m_madeFont);
@@ -459,6 +462,7 @@ void COperationDlg::OnDpiChanged(int dpi) {
     m_ToolTip.SetDpi(m_dpi);
     ::RedrawWindow(m_wnd, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
     m_host.PlacePanel();
+    m_applyingScale = false;
 }
 
 // The controls' rectangles in the client area, in the order of the template.

@@ -108,6 +108,7 @@ private:
     platform::BufferedPaintSession m_bufferedPaint; // the glass controls paint through buffers
 
     int m_dpi = platform::kDefaultDpi;     // the display scale the panel is drawn at
+    bool m_applyingScale = false;          // a change of scale is being laid out and docked
     int m_madeDpi = platform::kDefaultDpi; // the scale the dialog manager made it at, from its template
     panel::PanelLayout m_madeLayout;       // the controls as the dialog manager placed them
     HFONT m_madeFont = nullptr;            // the dialog's font, owned by the dialog manager

@@ -226,16 +226,23 @@ bool COperationDlg::HostShowsRegion() {
     return false;
 }
 
-// Both windows leave the screen, frame first, and the screen gets time to redraw beneath them.
+// Both windows leave the screen, frame first, and the screen gets time to redraw beneath them. The panel's
+// tip goes first: it outlives its owner's hiding, and the tip of a panel docked on the left lies over the
+// frame's inner area. With composition on, the window manager may put the screen together a little later:
+// it is waited for before the pause, so that the hidden windows are off the screen whatever it takes.
 void COperationDlg::HideWindows() {
+    m_ToolTip.Pop();
     ::ShowWindow(m_host.HostWindow(), SW_HIDE);
     ::ShowWindow(m_wnd, SW_HIDE);
+    if (m_bGlass)
+        platform::FlushComposition();
     ::Sleep(kHiddenSettleMs);
 }
 
-void COperationDlg::ShowWindows() {
-    ::ShowWindow(m_host.HostWindow(), SW_SHOW);
-    ::ShowWindow(m_wnd, SW_SHOW);
+void COperationDlg::ShowWindows(panel::CaptureStart start) {
+    const int show = panel::TakesActivationBack(start) ? SW_SHOW : SW_SHOWNA;
+    ::ShowWindow(m_host.HostWindow(), show);
+    ::ShowWindow(m_wnd, show);
 }
 
 // Called for command 1001: the screen under the frame goes straight to the clipboard; the held
@@ -249,7 +256,7 @@ void COperationDlg::OnCaptureToClipboard() {
     const bool captured = static_cast<bool>(shot);
     const auto result = captured ? m_clipboard.Put(m_wnd, panel::DuplicateBitmap(shot.get()), shot)
                                  : platform::ClipboardResult::Refused;
-    ShowWindows();
+    ShowWindows(panel::CaptureStart::PanelCommand);
     if (!captured)
         platform::ShowMessage(m_wnd, panel::kCaptureFailedText);
     else
@@ -266,22 +273,23 @@ void COperationDlg::OnCaptureButton() {
 }
 
 // Called for Capture, from the button or at the end of a countdown: freezes the screen under the frame
-// and shows it in the frame.
-void COperationDlg::OnCapture() {
+// and shows it in the frame. After a countdown the windows come back without the activation, which stays
+// with the program the user was working in.
+void COperationDlg::OnCapture(panel::CaptureStart start) {
     if (!Permitted(m_wnd, panel::Command::Capture, HoldsPicture()) || !HostShowsRegion())
         return;
     HideWindows();
     platform::UniqueBitmap shot = panel::CopyScreenUnderClient(m_host.HostWindow());
     if (!shot) {
         // Nothing is held: the frame stays see-through and the user is told.
-        ShowWindows();
+        ShowWindows(start);
         platform::ShowMessage(m_wnd, panel::kCaptureFailedText);
         return;
     }
     m_bmpCapture = std::move(shot);
     m_bKept = false;
     m_host.ShowPicture(m_bmpCapture.get());
-    ShowWindows();
+    ShowWindows(start);
     m_host.SettlePictureLook();
 }
 
@@ -371,7 +379,7 @@ void COperationDlg::OnCountdownTick() {
         ::KillTimer(m_wnd, kCountdownTimer);
     ShowCountdown();
     if (due)
-        OnCapture();
+        OnCapture(panel::CaptureStart::Countdown);
 }
 
 // Ends a running countdown without a capture.

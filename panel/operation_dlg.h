@@ -3,6 +3,7 @@
 // cycle's commands (Capture, Clear, Copy, Save, and 1001, a capture straight to the clipboard).
 
 #include "panel/capture_countdown.h"
+#include "panel/capture_cycle.h"
 #include "panel/opa_controls.h"
 #include "panel/operation_tooltip.h"
 #include "panel/panel_host.h"
@@ -50,7 +51,7 @@ protected:
 private:
     void OnCaptureToClipboard();
     void OnCaptureButton();
-    void OnCapture();
+    void OnCapture(panel::CaptureStart start = panel::CaptureStart::PanelCommand);
     void OnClear();
     void OnCopy();
     void OnSave();
@@ -73,7 +74,8 @@ private:
     void DisableHideAnimations();
     bool HostShowsRegion();
     void HideWindows();
-    void ShowWindows();
+    // Shows both windows again, with the activation or without it (panel::TakesActivationBack).
+    void ShowWindows(panel::CaptureStart start);
     // Tells the user when the clipboard did not take the bitmap; true when it did.
     bool ReportClipboard(platform::ClipboardResult result);
     void StopCountdown();

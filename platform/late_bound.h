@@ -100,7 +100,7 @@ constexpr int kEffectiveDpi = 0;                   // MDT_EFFECTIVE_DPI
 // clang-format off
 #define VANTREL_DWMAPI_EXPORTS(X) \
     X(DwmIsCompositionEnabled) X(DwmExtendFrameIntoClientArea) X(DwmGetWindowAttribute) \
-    X(DwmSetWindowAttribute)
+    X(DwmSetWindowAttribute) X(DwmFlush)
 #define VANTREL_GDIPLUS_EXPORTS(X) \
     X(GdiplusStartup) X(GdiplusShutdown) \
     X(GdipGetImageEncodersSize) X(GdipGetImageEncoders) \

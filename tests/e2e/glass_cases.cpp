@@ -737,6 +737,53 @@ void caseWithoutLibrary() {
     check(app.process.running(), "the program ended");
 }
 
+// With composition on, a capture waits for the window manager to put the screen together once both windows
+// and the tip that showed are hidden, before its pause; with composition off it has no window manager to wait
+// for.
+void caseCaptureWaitsForScreen() {
+    GlassCopy copy;
+    copy.setComposition(true);
+    App app(copy.launch());
+    expectGlassCalls(copy, 0, compositionOnLines(app), "composition on at start");
+    const char kFlush[] = "DwmFlush";
+    auto flushes = [&](size_t from) {
+        std::vector<std::string> all = copy.calls(), found;
+        for (size_t i = from; i < all.size(); ++i)
+            if (all[i].rfind(kFlush, 0) == 0)
+                found.push_back(all[i]);
+        return found;
+    };
+
+    // The pointer rests on Capture until its tip shows; the capture runs as from the keyboard, so the tip
+    // is still up when it starts.
+    check(bringToFront(app.panel), "the panel could not be made the active window");
+    const POINT p = centre(windowRect(app.button(IDC_CAPTURE)));
+    SetCursorPos(p.x, p.y);
+    check(
+        waitFor([&] { return !topLevelWindows(app.process.pid(), L"tooltips_class32", true).empty(); }, 5000),
+        "the Capture button's tip did not show");
+    size_t mark = copy.calls().size();
+    app.run(IDC_CAPTURE);
+    waitCaptured(app);
+    const std::vector<std::string> on = flushes(mark);
+    sayKey("flushes_composition_on", listText(on));
+    check(
+        on == std::vector<std::string>{std::string(kFlush) + " visible="},
+        "with composition on the capture did not wait once for the screen with nothing of vantrel showing: " +
+            listText(on));
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    app.run(IDC_CLEAR);
+
+    copy.setComposition(false);
+    check(sendMessageTimeout(app.panel, kCompositionChanged, 0, 0),
+          "the panel did not handle WM_DWMCOMPOSITIONCHANGED");
+    mark = copy.calls().size();
+    app.run(IDC_CAPTURE);
+    waitCaptured(app);
+    const std::vector<std::string> off = flushes(mark);
+    check(off.empty(), "with composition off the capture waited for a window manager: " + listText(off));
+}
+
 // The first show of a tip leaves two objects of Wine's that stay: the tip's window surface keeps a copy of
 // its rounded shape as a region (each later shape is copied into the same one), and the cache of window
 // DCs gains a DC, reused from then on, the first time the tip's paint needs one more at once than the
@@ -813,10 +860,14 @@ void caseGdiSteady() {
 }
 
 const RegisterCase kGlassCases[] = {
-    {"glass_off_at_start", caseOffAtStart},       {"glass_on_at_start", caseOnAtStart},
-    {"glass_switching", caseSwitching},           {"glass_old_system", caseOldSystem},
-    {"glass_without_dwmapi", caseWithoutLibrary}, {"glass_gdi_steady", caseGdiSteady},
+    {"glass_off_at_start", caseOffAtStart},
+    {"glass_on_at_start", caseOnAtStart},
+    {"glass_switching", caseSwitching},
+    {"glass_old_system", caseOldSystem},
+    {"glass_without_dwmapi", caseWithoutLibrary},
+    {"glass_gdi_steady", caseGdiSteady},
     {"glass_on_at_192_dpi", caseOnAt192Dpi},
+    {"glass_capture_waits_for_screen", caseCaptureWaitsForScreen},
 };
 
 } // namespace

@@ -36,6 +36,8 @@ inline constexpr wchar_t kSaveNoEncoderText[] = L"この拡張子では保存で
                                                 L"拡張子を .bmp .gif .jpg .png のいずれかにしてください.";
 inline constexpr wchar_t kSaveFailedText[] = L"画像を保存できませんでした。\r\n"
                                              L"保存先のフォルダーと書き込み権限を確かめてください.";
+inline constexpr wchar_t kSaveReadOnlyText[] = L"読み取り専用のファイルには上書きできません。\r\n"
+                                               L"別の名前を指定してください.";
 
 // The save dialog's file types, the first one selected.
 inline constexpr wchar_t kSaveFilter[] =

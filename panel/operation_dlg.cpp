@@ -350,6 +350,7 @@ void COperationDlg::OnSave() {
     case panel::SaveOutcome::Saved: m_bKept = true; break;
     case panel::SaveOutcome::NoEncoder: platform::ShowMessage(m_wnd, panel::kSaveNoEncoderText); break;
     case panel::SaveOutcome::Failed: platform::ShowMessage(m_wnd, panel::kSaveFailedText); break;
+    case panel::SaveOutcome::ReadOnly: platform::ShowMessage(m_wnd, panel::kSaveReadOnlyText); break;
     }
 }
 

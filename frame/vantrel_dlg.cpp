@@ -127,11 +127,13 @@ LRESULT CVantrelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (HIWORD(lp))
             OnInitWindowMenu();
         break;
+    // Logoff, shutdown, or an installer's Restart Manager closing the program (ENDSESSION_CLOSEAPP): the end
+    // is not held up, since nobody could answer a question in time.
+    case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
-        // The session ends without the modal run coming to its end.
         if (wp)
-            RememberFrame();
-        break;
+            OnEndSession();
+        return 0;
     case WM_VANTREL_END_WITHOUT_ASKING: OnEndWithoutAsking(); return 0;
     }
     return CDialogEx::WindowProc(msg, wp, lp);
@@ -195,6 +197,15 @@ void CVantrelDlg::OnEndWithoutAsking() {
             return TRUE;
         },
         reinterpret_cast<LPARAM>(ours));
+}
+
+// Called when the session ends or the Restart Manager closes the program: the system may end the process
+// as soon as this returns, with no window destroyed, so what the program's end would keep is kept now (the
+// remembered frame, the clipboard's promised formats), and then the program ends without asking.
+void CVantrelDlg::OnEndSession() {
+    RememberFrame();
+    m_dlgOperation.RenderPromisedFormats();
+    OnEndWithoutAsking();
 }
 
 // Called for window-menu commands: 0x0010 to 0x001F open the About box, the frame's own items do what

@@ -55,6 +55,7 @@ private:
     void OnDefaultPlacement();
     bool MayEnd();
     void OnEndWithoutAsking();
+    void OnEndSession();
     void AppendAboutItem();
     void AppendWindowMenuItems();
     void ChangeExStyle(DWORD remove, DWORD add);

@@ -181,6 +181,12 @@ LRESULT COperationDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY: return OnNotify(wp, lp);
     case WM_RENDERFORMAT: return OnRenderFormat(static_cast<UINT>(wp));
     case WM_RENDERALLFORMATS: return OnRenderAllFormats();
+    // The session ends (the frame ends the program): the promised formats are made first, whichever of the
+    // two windows hears of it first.
+    case WM_ENDSESSION:
+        if (wp)
+            RenderPromisedFormats();
+        return 0;
     case WM_DESTROYCLIPBOARD: return OnDestroyClipboard();
     case WM_TIMER:
         if (wp == kCountdownTimer) {
@@ -324,6 +330,11 @@ LRESULT COperationDlg::OnRenderFormat(UINT format) {
 LRESULT COperationDlg::OnRenderAllFormats() {
     m_clipboard.OnRenderAllFormats(m_wnd);
     return 0;
+}
+
+void COperationDlg::RenderPromisedFormats() {
+    if (m_wnd)
+        m_clipboard.OnRenderAllFormats(m_wnd);
 }
 
 // Called when some program empties the clipboard the panel owns.

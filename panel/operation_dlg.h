@@ -40,6 +40,9 @@ public:
     void StartTimedCapture(int seconds);
     // True while a timed capture counts down.
     bool CountingDown() const noexcept { return m_countdown.Counting(); }
+    // Makes every format still promised on the clipboard now, as before the program ends without its
+    // windows being destroyed (the session ends).
+    void RenderPromisedFormats();
 
 protected:
     BOOL OnInitDialog() override;

@@ -54,6 +54,10 @@ App::App(const LaunchOptions& options, Remembered remembered) : process(options,
     });
     check(panel != nullptr, "the operation panel did not appear");
     check(GetWindow(panel, GW_OWNER) == frame, "the panel is not owned by the frame");
+    // The frame is found as soon as it has its caption, still hidden; it is shown once it stands where it
+    // opens (centred, or remembered), and that is where a case starts.
+    check(waitFor([&] { return IsWindowVisible(frame) != FALSE || !process.running(); }),
+          "the frame did not become visible; windows of the process:" + describeWindows(process.pid()));
 }
 
 App::~App() {

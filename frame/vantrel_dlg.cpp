@@ -36,9 +36,9 @@ CVantrelDlg::CVantrelDlg() noexcept
 
 BOOL CVantrelDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
-    RECT window{};
-    ::GetWindowRect(m_wnd, &window);
-    m_templateSize = {window.right - window.left, window.bottom - window.top};
+    RECT client{};
+    ::GetClientRect(m_wnd, &client);
+    m_templateClient = {client.right, client.bottom};
     AppendAboutItem();
     AppendWindowMenuItems();
     ::SendMessageW(m_wnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
@@ -288,16 +288,21 @@ void CVantrelDlg::OnShowPanel() {
     PlacePanel();
 }
 
-// Called for the default placement item: the frame as at a first start, the template's size centred on
-// the work area its place lies on, with the panel on the right.
+// Called for the default placement item: the frame as at a first start, the template's client area centred
+// on the primary monitor's work area, framed at that monitor's scale, with the panel on the right.
 void CVantrelDlg::OnDefaultPlacement() {
     if (::IsIconic(m_wnd))
         ::ShowWindow(m_wnd, SW_RESTORE);
     m_dlgOperation.SetDocksRight(true);
-    const int width = m_templateSize.width, height = m_templateSize.height;
+    const int width = m_templateClient.width, height = m_templateClient.height;
     const platform::Rect work = platform::WorkAreaFor({0, 0, width, height});
-    const platform::Rect window = platform::CentreRectIn(work, work, width, height);
-    ::SetWindowPos(m_wnd, nullptr, window.left, window.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    const frame::Desktop desktop = GatherDesktop();
+    const frame::MonitorScale* scale =
+        frame::ScaleWhere({work.left, work.top, work.left + width, work.top + height}, desktop);
+    const platform::Rect m = scale ? scale->margins : NonClientMargins();
+    const platform::Rect window =
+        platform::CentreRectIn(work, work, width + m.left + m.right, height + m.top + m.bottom);
+    MoveClientTo(platform::Inset(window, m));
     // The side may have changed where the frame did not move.
     if (PanelExists())
         PlacePanel();

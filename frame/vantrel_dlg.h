@@ -76,7 +76,7 @@ private:
     HBITMAP m_picture = nullptr;        // borrowed from the panel, which keeps it alive while it is shown
     bool m_followsWineShapes;           // the looks change as Wine's X11 driver needs (under Wine)
     COLORREF m_key = kKeyColour;        // the see-through look's key colour
-    frame::Size m_templateSize;         // the window's size from its template, for the default placement
+    frame::Size m_templateClient;       // the client area's size from the template, for the default placement
     std::optional<platform::Rect> m_lastClient; // the client area on the screen when last seen not minimised
     std::optional<platform::Rect> m_movingTo;   // where a move of the program's own puts the client area
     // The client area's size the frame answered the system for a coming change of scale

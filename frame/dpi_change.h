@@ -3,6 +3,7 @@
 // monitor's scale is changed). The client area keeps its size in pixels, so the region it marks does not
 // change; only the frame around it follows the new scale.
 
+#include "frame/placement_rules.h"
 #include "platform/rect.h"
 
 namespace frame {
@@ -15,5 +16,14 @@ namespace frame {
 // the window on the monitor whose scale it takes.
 platform::Rect FrameRectAfterDpiChange(const platform::Rect& client, const platform::Rect& margins,
                                        const platform::Rect& suggested) noexcept;
+
+// The client area's size the frame keeps when the system asks what size it takes at a new scale, proposing a
+// window size (WM_GETDPISCALEDSIZE): that of the client area of the window the system scaled. Where the
+// proposal is the present window taken to the new scale (the frame crossing to another monitor as it is),
+// that is the present client area; otherwise the system is scaling a window of another size that someone
+// asked for, whose client area is the proposal taken back to the present scale, less the present borders and
+// caption.
+Size ClientSizeThroughScaleChange(const Size& proposedWindow, const Size& presentWindow,
+                                  const Size& presentClient, int presentDpi, int newDpi) noexcept;
 
 } // namespace frame

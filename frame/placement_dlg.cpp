@@ -82,7 +82,7 @@ void CPlacementDlg::OnOK() {
     UpdateData(true);
     const frame::PlacementCheck check = frame::CheckPlacement(m_typed, m_current, m_pictureHeld, m_desktop);
     if (check.problem != frame::PlacementProblem::None) {
-        platform::ShowMessage(m_wnd, frame::PlacementMessage(check, m_desktop).c_str());
+        platform::ShowMessage(m_wnd, frame::PlacementMessage(check).c_str());
         HWND field = ::GetDlgItem(m_wnd, FieldId(check.field));
         ::SendMessageW(m_wnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
         ::SendMessageW(field, EM_SETSEL, 0, -1);

@@ -41,6 +41,49 @@ bool InRange(long long value, int lowest, int highest) noexcept {
     return value >= lowest && value <= highest;
 }
 
+int Saturated(long long value) noexcept {
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+long long Overlap(const Rect& a, const Rect& b) noexcept {
+    const long long w = std::min<long long>(a.right, b.right) - std::max<long long>(a.left, b.left);
+    const long long h = std::min<long long>(a.bottom, b.bottom) - std::max<long long>(a.top, b.top);
+    return w > 0 && h > 0 ? w * h : 0;
+}
+
+// How far apart two rectangles are (0 where they touch or overlap), squared.
+long long DistanceSquared(const Rect& a, const Rect& b) noexcept {
+    const long long dx = std::max<long long>(
+        {0, static_cast<long long>(b.left) - a.right, static_cast<long long>(a.left) - b.right});
+    const long long dy = std::max<long long>(
+        {0, static_cast<long long>(b.top) - a.bottom, static_cast<long long>(a.top) - b.bottom});
+    return dx * dx + dy * dy;
+}
+
+// The monitor the system takes a window's scale from: the one it overlaps most (the first of equals), else
+// the nearest.
+std::size_t MonitorTakenBy(const Rect& window, const std::vector<MonitorScale>& scales) noexcept {
+    std::size_t best = 0;
+    long long most = 0, nearest = -1;
+    for (std::size_t i = 0; i < scales.size(); ++i) {
+        const long long overlap = Overlap(window, scales[i].rect);
+        if (overlap > most) {
+            most = overlap;
+            best = i;
+        }
+    }
+    if (most > 0)
+        return best;
+    for (std::size_t i = 0; i < scales.size(); ++i) {
+        const long long d = DistanceSquared(window, scales[i].rect);
+        if (nearest < 0 || d < nearest) {
+            nearest = d;
+            best = i;
+        }
+    }
+    return best;
+}
+
 // One step of a size: it never crosses a limit it has not crossed already.
 int StepSize(int size, int step, int smallest, int largest) noexcept {
     if (step < 0)
@@ -71,6 +114,32 @@ const wchar_t* FieldName(PlacementField field) noexcept {
 bool CaptionOnMonitor(const Rect& client, const Desktop& desktop) noexcept {
     return OnSomeMonitor(CaptionMiddle(client.left, client.top, client.Width(), desktop.captionHeight),
                          desktop);
+}
+
+// A monitor whose own margins make a window that takes its scale; the client area's own monitor where none
+// does (the scales then disagree wherever the window is put).
+const MonitorScale* ScaleWhere(const Rect& client, const Desktop& desktop) noexcept {
+    const std::vector<MonitorScale>& scales = desktop.scales;
+    if (scales.empty())
+        return nullptr;
+    const std::size_t own = MonitorTakenBy(client, scales);
+    if (MonitorTakenBy(platform::Outset(client, scales[own].margins), scales) == own)
+        return &scales[own];
+    for (std::size_t i = 0; i < scales.size(); ++i)
+        if (MonitorTakenBy(platform::Outset(client, scales[i].margins), scales) == i)
+            return &scales[i];
+    return &scales[own];
+}
+
+SizeLimits LimitsWhere(const Rect& client, const Desktop& desktop) noexcept {
+    if (const MonitorScale* scale = ScaleWhere(client, desktop))
+        return {scale->smallestClient, scale->largestClient};
+    return {desktop.smallestClient, desktop.largestClient};
+}
+
+Rect FrameWindowFor(const Rect& client, const Desktop& desktop, const Rect& present) noexcept {
+    const MonitorScale* scale = ScaleWhere(client, desktop);
+    return platform::Outset(client, scale ? scale->margins : present);
 }
 
 std::optional<long long> ParseWholeNumber(std::wstring_view text) noexcept {
@@ -125,9 +194,11 @@ PlacementCheck CheckPlacement(const PlacementFields& typed, const Rect& current,
         const std::optional<long long> h = ParseWholeNumber(typed.height);
         if (!h)
             return problem(PlacementProblem::NotWholeNumber, PlacementField::Height);
-        if (!InRange(*w, desktop.smallestClient.width, desktop.largestClient.width))
+        check.limits =
+            LimitsWhere(Rect{Saturated(*x), Saturated(*y), Saturated(*x + *w), Saturated(*y + *h)}, desktop);
+        if (!InRange(*w, check.limits.smallest.width, check.limits.largest.width))
             return problem(PlacementProblem::SizeOutOfRange, PlacementField::Width);
-        if (!InRange(*h, desktop.smallestClient.height, desktop.largestClient.height))
+        if (!InRange(*h, check.limits.smallest.height, check.limits.largest.height))
             return problem(PlacementProblem::SizeOutOfRange, PlacementField::Height);
         width = *w;
         height = *h;
@@ -142,15 +213,15 @@ PlacementCheck CheckPlacement(const PlacementFields& typed, const Rect& current,
     return check;
 }
 
-std::wstring PlacementMessage(const PlacementCheck& check, const Desktop& desktop) {
+std::wstring PlacementMessage(const PlacementCheck& check) {
     switch (check.problem) {
     case PlacementProblem::None: return L"";
     case PlacementProblem::NotWholeNumber:
         return std::wstring(FieldName(check.field)) + L"には整数を入力してください。";
     case PlacementProblem::SizeOutOfRange: {
         const bool width = check.field == PlacementField::Width;
-        const int lowest = width ? desktop.smallestClient.width : desktop.smallestClient.height;
-        const int highest = width ? desktop.largestClient.width : desktop.largestClient.height;
+        const int lowest = width ? check.limits.smallest.width : check.limits.smallest.height;
+        const int highest = width ? check.limits.largest.width : check.limits.largest.height;
         return std::wstring(FieldName(check.field)) + L"は " + std::to_wstring(lowest) + L" から " +
                std::to_wstring(highest) + L" までの整数で指定してください。";
     }
@@ -212,14 +283,15 @@ RestoredFrame CheckStoredFrame(const StoredFrame& stored, const Desktop& desktop
     const auto width = StoredDword(stored.width), height = StoredDword(stored.height);
     if (!left || !top || !width || !height)
         return restored;
-    if (!InRange(*width, desktop.smallestClient.width, desktop.largestClient.width) ||
-        !InRange(*height, desktop.smallestClient.height, desktop.largestClient.height))
-        return restored;
     const long long rightEdge = static_cast<long long>(*left) + *width;
     const long long bottom = static_cast<long long>(*top) + *height;
     if (!FitsInInt(rightEdge) || !FitsInInt(bottom))
         return restored;
     const Rect client{*left, *top, static_cast<int>(rightEdge), static_cast<int>(bottom)};
+    const SizeLimits limits = LimitsWhere(client, desktop);
+    if (!InRange(*width, limits.smallest.width, limits.largest.width) ||
+        !InRange(*height, limits.smallest.height, limits.largest.height))
+        return restored;
     if (CaptionOnMonitor(client, desktop))
         restored.client = client;
     return restored;

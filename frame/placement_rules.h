@@ -21,16 +21,49 @@ struct Size {
     }
 };
 
+// One monitor at its own display scale, and what the frame is there: its borders and caption are drawn at
+// that scale, and the system's limits on the window's size are made for it.
+struct MonitorScale {
+    platform::Rect rect;    // the monitor, in screen pixels
+    int dpi = 96;           // its display scale
+    platform::Rect margins; // how far the frame's window reaches beyond its client area on each side there
+    Size smallestClient;    // the client area of the smallest window the system allows at that scale
+    Size largestClient;     // ... and of the largest (its largest tracking size)
+};
+
 // What the frame may be on this desktop, gathered by the frame when it needs it.
 struct Desktop {
     std::vector<platform::Rect> monitors; // each monitor's rectangle
-    Size smallestClient;                  // the frame's smallest client area (the system's tracking limit)
-    Size largestClient;                   // the whole virtual screen
-    int captionHeight = 0;                // the caption bar, which lies right above the client area
+    // Where the frame stands: the client area of the smallest and the largest window the system lets it have
+    // (its smallest and largest tracking sizes) at its scale, less its borders and caption there. Whatever
+    // sizes the frame where it stands keeps within them.
+    Size smallestClient;
+    Size largestClient;
+    int captionHeight = 0; // the caption bar, which lies right above the client area
+    // Every monitor with the frame at its own scale; empty where they are not known, and the sizes above then
+    // hold everywhere.
+    std::vector<MonitorScale> scales;
 };
 
 // The caption bar's middle must lie on some monitor, or the user could not grab the frame again.
 bool CaptionOnMonitor(const platform::Rect& client, const Desktop& desktop) noexcept;
+
+// The monitor whose scale the frame takes with its client area on `client`: the one that its window, drawn
+// at that monitor's scale, overlaps most (the system gives a window the scale of that monitor), else the
+// nearest. Null where the desktop knows no scales.
+const MonitorScale* ScaleWhere(const platform::Rect& client, const Desktop& desktop) noexcept;
+
+// The smallest and largest client sizes the frame may have with its client area on `client`.
+struct SizeLimits {
+    Size smallest, largest;
+};
+SizeLimits LimitsWhere(const platform::Rect& client, const Desktop& desktop) noexcept;
+
+// The window rectangle that puts the frame's client area exactly on `client`: its borders and caption at
+// the scale it takes there, or `present` (the frame's borders and caption as they are) where the desktop
+// knows no scales.
+platform::Rect FrameWindowFor(const platform::Rect& client, const Desktop& desktop,
+                              const platform::Rect& present) noexcept;
 
 // ---------------------------------------------------------------- the placement dialog
 
@@ -50,15 +83,16 @@ struct PlacementCheck {
     PlacementProblem problem = PlacementProblem::None;
     PlacementField field = PlacementField::X; // the field to select when there is a problem
     platform::Rect client;                    // the client rectangle to apply when there is none
+    SizeLimits limits;                        // the sizes allowed where the typed rectangle lies
 };
 
 // Checks the typed fields in order X, Y, W, H. While a picture is held the size is the current one and the
-// size fields are not read.
+// size fields are not read. The size must lie within the limits where the typed rectangle lies.
 PlacementCheck CheckPlacement(const PlacementFields& typed, const platform::Rect& current, bool pictureHeld,
                               const Desktop& desktop);
 
 // The short message that says what is wrong; empty when nothing is.
-std::wstring PlacementMessage(const PlacementCheck& check, const Desktop& desktop);
+std::wstring PlacementMessage(const PlacementCheck& check);
 
 // The common sizes of the dialog's list, and their text ("640 x 480").
 const std::vector<Size>& CommonSizes();
@@ -110,8 +144,8 @@ struct RestoredFrame {
 };
 
 // The rectangle counts only when all four values are 32-bit DWORDs, the size lies between the smallest and
-// the largest client size and the caption bar's middle lies on a monitor; RightPos counts on its own when
-// it is a DWORD of 0 or 1.
+// the largest client size where the rectangle lies and the caption bar's middle lies on a monitor; RightPos
+// counts on its own when it is a DWORD of 0 or 1.
 RestoredFrame CheckStoredFrame(const StoredFrame& stored, const Desktop& desktop) noexcept;
 
 } // namespace frame

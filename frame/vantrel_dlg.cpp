@@ -40,9 +40,9 @@ CVantrelDlg::CVantrelDlg() noexcept
 
 BOOL CVantrelDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
-    RECT window{};
-    ::GetWindowRect(m_wnd, &window);
-    m_templateSize = {window.right - window.left, window.bottom - window.top};
+    RECT client{};
+    ::GetClientRect(m_wnd, &client);
+    m_templateClient = {client.right, client.bottom};
     AppendAboutItem();
     AppendWindowMenuItems();
     ::SendMessageW(m_wnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
@@ -148,11 +148,13 @@ LRESULT CVantrelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (HIWORD(lp))
             OnInitWindowMenu();
         break;
+    // Logoff, shutdown, or an installer's Restart Manager closing the program (ENDSESSION_CLOSEAPP): the end
+    // is not held up, since nobody could answer a question in time.
+    case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
-        // The session ends without the modal run coming to its end.
         if (wp)
-            RememberFrame();
-        break;
+            OnEndSession();
+        return 0;
     case WM_VANTREL_END_WITHOUT_ASKING: OnEndWithoutAsking(); return 0;
     }
     return CDialogEx::WindowProc(msg, wp, lp);
@@ -216,6 +218,15 @@ void CVantrelDlg::OnEndWithoutAsking() {
             return TRUE;
         },
         reinterpret_cast<LPARAM>(ours));
+}
+
+// Called when the session ends or the Restart Manager closes the program: the system may end the process
+// as soon as this returns, with no window destroyed, so what the program's end would keep is kept now (the
+// remembered frame, the clipboard's promised formats), and then the program ends without asking.
+void CVantrelDlg::OnEndSession() {
+    RememberFrame();
+    m_dlgOperation.RenderPromisedFormats();
+    OnEndWithoutAsking();
 }
 
 // Called for window-menu commands: 0x0010 to 0x001F open the About box, the frame's own items do what
@@ -393,16 +404,21 @@ void CVantrelDlg::OnShowPanel() {
     PlacePanel();
 }
 
-// Called for the default placement item: the frame as at a first start, the template's size centred on
-// the work area its place lies on, with the panel on the right.
+// Called for the default placement item: the frame as at a first start, the template's client area centred
+// on the primary monitor's work area, framed at that monitor's scale, with the panel on the right.
 void CVantrelDlg::OnDefaultPlacement() {
     if (::IsIconic(m_wnd))
         ::ShowWindow(m_wnd, SW_RESTORE);
     m_dlgOperation.SetDocksRight(true);
-    const int width = m_templateSize.width, height = m_templateSize.height;
+    const int width = m_templateClient.width, height = m_templateClient.height;
     const platform::Rect work = platform::WorkAreaFor({0, 0, width, height});
-    const platform::Rect window = platform::CentreRectIn(work, work, width, height);
-    ::SetWindowPos(m_wnd, nullptr, window.left, window.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    const frame::Desktop desktop = GatherDesktop();
+    const frame::MonitorScale* scale =
+        frame::ScaleWhere({work.left, work.top, work.left + width, work.top + height}, desktop);
+    const platform::Rect m = scale ? scale->margins : NonClientMargins();
+    const platform::Rect window =
+        platform::CentreRectIn(work, work, width + m.left + m.right, height + m.top + m.bottom);
+    MoveClientTo(platform::Inset(window, m));
     // The side may have changed where the frame did not move.
     if (PanelExists())
         PlacePanel();
@@ -446,23 +462,41 @@ LRESULT CVantrelDlg::OnNcHitTest(LPARAM lp) {
 }
 
 // Called when the frame's display scale changes, as it crosses to a monitor of another scale or its monitor's
-// scale is changed: the client area keeps its size in pixels, and with it the region the frame marks and
-// the caption; only the frame around it takes the new scale. The move docks the panel.
+// scale is changed: the client area keeps its size in pixels, and with it the region the frame marks and the
+// caption; only the frame around it takes the new scale. During a move of the program's own the client area
+// lands exactly where that move asked; otherwise it stays where it was as far as the system's suggestion
+// allows, at the size the frame answered for the change. The move docks the panel.
 void CVantrelDlg::OnDpiChanged(int dpi, const RECT& suggested) {
     const platform::Rect margins = platform::NonClientMargins(m_wnd, dpi);
-    const platform::Rect window =
-        frame::FrameRectAfterDpiChange(ClientOnScreen(), margins, platform::ToRect(suggested));
+    platform::Rect window;
+    if (m_movingTo) {
+        window = platform::Outset(*m_movingTo, margins);
+    } else {
+        platform::Rect client = ClientOnScreen();
+        if (m_scaledClient && m_scaledClient->dpi == dpi)
+            client = {client.left, client.top, client.left + m_scaledClient->size.width,
+                      client.top + m_scaledClient->size.height};
+        window = frame::FrameRectAfterDpiChange(client, margins, platform::ToRect(suggested));
+    }
+    m_scaledClient.reset();
     platform::MoveWindowAroundClient(m_wnd, window, platform::Inset(window, margins));
 }
 
-// Called before a change of scale (Windows 10), so that the system suggests a window that keeps the client
-// area's size.
+// Called before a change of scale (Windows 10) with the window size the system proposes: the frame answers
+// the size that keeps its client area's size in pixels, that of a move of its own under way, or else that of
+// the window the system is scaling (see ClientSizeThroughScaleChange).
 bool CVantrelDlg::OnGetDpiScaledSize(int dpi, SIZE& size) {
-    RECT client{};
+    RECT window{}, client{};
+    ::GetWindowRect(m_wnd, &window);
     ::GetClientRect(m_wnd, &client);
-    const platform::Rect window =
-        platform::Outset(platform::ToRect(client), platform::NonClientMargins(m_wnd, dpi));
-    size = {window.Width(), window.Height()};
+    const frame::Size kept =
+        m_movingTo ? frame::Size{m_movingTo->Width(), m_movingTo->Height()}
+                   : frame::ClientSizeThroughScaleChange(
+                         {size.cx, size.cy}, {window.right - window.left, window.bottom - window.top},
+                         {client.right, client.bottom}, platform::WindowDpi(m_wnd), dpi);
+    m_scaledClient = ScaledClient{dpi, kept};
+    const platform::Rect margins = platform::NonClientMargins(m_wnd, dpi);
+    size = {kept.width + margins.left + margins.right, kept.height + margins.top + margins.bottom};
     return true;
 }
 
@@ -527,26 +561,46 @@ platform::Rect CVantrelDlg::NonClientMargins() const {
             window.bottom - client.bottom};
 }
 
-// Puts the client area exactly on the rectangle in one move: the panel docks and the caption follows
-// from the one WM_MOVE and WM_SIZE it brings.
+// Puts the client area exactly on the rectangle in one move, the frame around it drawn at the scale of the
+// monitor it goes to: the panel docks and the caption follows from the one WM_MOVE and WM_SIZE it brings. A
+// change of scale on the way (WM_GETDPISCALEDSIZE, WM_DPICHANGED inside the move) keeps to the rectangle.
 void CVantrelDlg::MoveClientTo(const platform::Rect& client) {
-    const platform::Rect window = platform::Outset(client, NonClientMargins());
+    const platform::Rect window = frame::FrameWindowFor(client, GatherDesktop(), NonClientMargins());
+    m_movingTo = client;
     ::SetWindowPos(m_wnd, nullptr, window.left, window.top, window.Width(), window.Height(),
                    SWP_NOZORDER | SWP_NOACTIVATE);
+    m_movingTo.reset();
 }
 
-// The sizes and monitors that the frame's client area must fit: its smallest size is the system's
-// smallest window at the frame's scale less the frame's non-client parts, its largest the whole virtual
-// screen.
+namespace {
+
+// The client area of a window of the system's size (SM_CX..., SM_CY...) at dpi, with these borders and
+// caption.
+frame::Size ClientOfSystemWindow(int widthIndex, int heightIndex, int dpi, const platform::Rect& margins) {
+    return {std::max(1, platform::SystemMetricAt(widthIndex, dpi) - margins.left - margins.right),
+            std::max(1, platform::SystemMetricAt(heightIndex, dpi) - margins.top - margins.bottom)};
+}
+
+} // namespace
+
+// The sizes and monitors that the frame's client area must fit, at the frame's own scale and on each monitor
+// at that monitor's: the client areas of the system's smallest and largest windows (its tracking sizes,
+// which it holds every window to) less the frame's borders and caption. At the frame's own scale these are
+// measured, so that they hold for whatever draws the frame.
 frame::Desktop CVantrelDlg::GatherDesktop() const {
     const int dpi = platform::WindowDpi(m_wnd);
     const platform::Rect margins = NonClientMargins();
     frame::Desktop desktop;
-    desktop.monitors = platform::MonitorRects();
-    desktop.smallestClient = {
-        std::max(1, platform::SystemMetricAt(SM_CXMINTRACK, dpi) - margins.left - margins.right),
-        std::max(1, platform::SystemMetricAt(SM_CYMINTRACK, dpi) - margins.top - margins.bottom)};
-    desktop.largestClient = {::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    for (const platform::MonitorAtScale& monitor : platform::MonitorsAtScale()) {
+        const platform::Rect there =
+            monitor.dpi == dpi ? margins : platform::NonClientMargins(m_wnd, monitor.dpi);
+        desktop.monitors.push_back(monitor.rect);
+        desktop.scales.push_back({monitor.rect, monitor.dpi, there,
+                                  ClientOfSystemWindow(SM_CXMINTRACK, SM_CYMINTRACK, monitor.dpi, there),
+                                  ClientOfSystemWindow(SM_CXMAXTRACK, SM_CYMAXTRACK, monitor.dpi, there)});
+    }
+    desktop.smallestClient = ClientOfSystemWindow(SM_CXMINTRACK, SM_CYMINTRACK, dpi, margins);
+    desktop.largestClient = ClientOfSystemWindow(SM_CXMAXTRACK, SM_CYMAXTRACK, dpi, margins);
     desktop.captionHeight = platform::SystemMetricAt(SM_CYCAPTION, dpi);
     return desktop;
 }
@@ -596,19 +650,30 @@ COLORREF KeyColourAbsentFrom(HBITMAP picture) {
 } // namespace
 
 // Docks the panel beside the frame on the side its Right Pos box chooses, or on the other side or slid
-// along where the chosen place is off the monitors; the panel keeps its size.
+// along where the chosen place is off the monitors; the panel keeps its size. Moving the panel may change its
+// scale (it reaches a monitor of another scale), and it then lays itself out anew and asks to be docked: that
+// docking is this one, done once more with the panel's new size.
 void CVantrelDlg::PlacePanel() {
+    if (m_placingPanel)
+        return;
+    m_placingPanel = true;
     HWND panel = m_dlgOperation.GetSafeHwnd();
-    const platform::Rect frameBounds = GetVisibleBounds(m_wnd);
-    const platform::Rect panelBounds = GetVisibleBounds(panel);
-    RECT window{};
-    ::GetWindowRect(panel, &window);
-    // A minimised frame takes its panel out of sight with it.
-    const std::vector<platform::Rect> monitors =
-        ::IsIconic(m_wnd) ? std::vector<platform::Rect>{} : platform::MonitorRects();
-    const frame::Placement p = frame::PlacePanelReachable(frameBounds, panelBounds, ToRect(window),
-                                                          m_dlgOperation.DocksRight(), monitors);
-    ::MoveWindow(panel, p.x, p.y, p.width, p.height, TRUE);
+    for (int pass = 0; pass < 2; ++pass) {
+        const platform::Rect frameBounds = GetVisibleBounds(m_wnd);
+        const platform::Rect panelBounds = GetVisibleBounds(panel);
+        RECT window{};
+        ::GetWindowRect(panel, &window);
+        // A minimised frame takes its panel out of sight with it.
+        const std::vector<platform::Rect> monitors =
+            ::IsIconic(m_wnd) ? std::vector<platform::Rect>{} : platform::MonitorRects();
+        const frame::Placement p = frame::PlacePanelReachable(frameBounds, panelBounds, ToRect(window),
+                                                              m_dlgOperation.DocksRight(), monitors);
+        ::MoveWindow(panel, p.x, p.y, p.width, p.height, TRUE);
+        ::GetWindowRect(panel, &window);
+        if (window.right - window.left == p.width && window.bottom - window.top == p.height)
+            break;
+    }
+    m_placingPanel = false;
 }
 
 // Sets what the frame's background shows, the picture borrowed: the look's switch repaints once.

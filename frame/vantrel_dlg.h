@@ -64,6 +64,7 @@ private:
     void OnHotkeysRefused();
     bool MayEnd();
     void OnEndWithoutAsking();
+    void OnEndSession();
     void AppendAboutItem();
     void AppendWindowMenuItems();
     void ChangeExStyle(DWORD remove, DWORD add);
@@ -84,12 +85,21 @@ private:
     HBITMAP m_picture = nullptr;        // borrowed from the panel, which keeps it alive while it is shown
     bool m_followsWineShapes;           // the looks change as Wine's X11 driver needs (under Wine)
     COLORREF m_key = kKeyColour;        // the see-through look's key colour
-    frame::Size m_templateSize;         // the window's size from its template, for the default placement
+    frame::Size m_templateClient;       // the client area's size from the template, for the default placement
     std::optional<platform::Rect> m_lastClient; // the client area on the screen when last seen not minimised
-    bool m_asking = false;                      // the question before the end is up
-    bool m_endingWithoutAsking = false;         // the console or the session is going away
-    bool m_menuOpen = false;                    // the window menu is open
-    settings::Settings m_settings;              // read at start, changed by the settings dialog
-    settings::Hotkeys m_hotkeys;                // registered on this window while it exists
+    std::optional<platform::Rect> m_movingTo;   // where a move of the program's own puts the client area
+    // The client area's size the frame answered the system for a coming change of scale
+    // (WM_GETDPISCALEDSIZE), until that change (WM_DPICHANGED).
+    struct ScaledClient {
+        int dpi;
+        frame::Size size;
+    };
+    std::optional<ScaledClient> m_scaledClient;
+    bool m_placingPanel = false;        // PlacePanel is under way
+    bool m_asking = false;              // the question before the end is up
+    bool m_endingWithoutAsking = false; // the console or the session is going away
+    bool m_menuOpen = false;            // the window menu is open
+    settings::Settings m_settings;      // read at start, changed by the settings dialog
+    settings::Hotkeys m_hotkeys;        // registered on this window while it exists
     COperationDlg m_dlgOperation;
 };

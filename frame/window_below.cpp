@@ -28,10 +28,12 @@ std::optional<Rect> FitInnerAreaTo(const Rect& client, const Desktop& desktop) {
                        std::min(client.right, screen.right), std::min(client.bottom, screen.bottom)};
     if (clipped.Width() <= 0 || clipped.Height() <= 0)
         return std::nullopt;
-    const int width = std::clamp(clipped.Width(), desktop.smallestClient.width,
-                                 std::max(desktop.smallestClient.width, desktop.largestClient.width));
-    const int height = std::clamp(clipped.Height(), desktop.smallestClient.height,
-                                  std::max(desktop.smallestClient.height, desktop.largestClient.height));
+    // The sizes the frame may have where the fitted area puts it, at that monitor's scale.
+    const SizeLimits limits = LimitsWhere(clipped, desktop);
+    const int width = std::clamp(clipped.Width(), limits.smallest.width,
+                                 std::max(limits.smallest.width, limits.largest.width));
+    const int height = std::clamp(clipped.Height(), limits.smallest.height,
+                                  std::max(limits.smallest.height, limits.largest.height));
     return Rect{clipped.left, clipped.top, clipped.left + width, clipped.top + height};
 }
 

@@ -24,4 +24,8 @@ const wchar_t* RefusalText(Refusal refusal) noexcept {
     return nullptr;
 }
 
+bool TakesActivationBack(CaptureStart start) noexcept {
+    return start == CaptureStart::PanelCommand;
+}
+
 } // namespace panel

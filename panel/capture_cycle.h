@@ -14,6 +14,16 @@ Refusal RefusalFor(Command command, bool pictureHeld) noexcept;
 // The message box text of a refusal; nullptr for Refusal::None.
 const wchar_t* RefusalText(Refusal refusal) noexcept;
 
+// What started a capture that hides and shows the windows.
+enum class CaptureStart {
+    PanelCommand, // the panel's Capture button, Enter on it, command 1001
+    Countdown,    // a timed capture reaching zero, while the user works in another program
+};
+
+// Whether the frame and the panel take the activation as they come back: after a command of the panel they
+// do (the user was working in them), otherwise the program the user works in keeps it.
+bool TakesActivationBack(CaptureStart start) noexcept;
+
 // Failures the user is told of.
 inline constexpr wchar_t kCaptureFailedText[] = L"画面をキャプチャーできませんでした。\r\n"
                                                 L"キャプチャーする範囲を確かめてください.";
@@ -26,6 +36,8 @@ inline constexpr wchar_t kSaveNoEncoderText[] = L"この拡張子では保存で
                                                 L"拡張子を .bmp .gif .jpg .png のいずれかにしてください.";
 inline constexpr wchar_t kSaveFailedText[] = L"画像を保存できませんでした。\r\n"
                                              L"保存先のフォルダーと書き込み権限を確かめてください.";
+inline constexpr wchar_t kSaveReadOnlyText[] = L"読み取り専用のファイルには上書きできません。\r\n"
+                                               L"別の名前を指定してください.";
 
 // The Capture button's acknowledgement of a quick shot, for a moment.
 inline constexpr wchar_t kQuickSavedText[] = L"保存済";

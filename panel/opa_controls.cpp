@@ -5,6 +5,7 @@
 #include "platform/dialog.h"
 #include "platform/dib.h"
 #include "platform/dpi_scale.h"
+#include "platform/late_bound.h"
 #include "platform/rect_win.h"
 #include "platform/unique_handle.h"
 
@@ -52,17 +53,22 @@ LRESULT COpaControl::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 // Called to paint the control: the system draws it into a buffer over the control's own window DC,
-// the subclass finishes it, and the buffer is copied to the screen as the paint ends.
+// the subclass finishes it, and the buffer is copied to the screen as the paint ends. Where no buffer can be
+// had (no visual styles) the control paints itself as the system's.
 void COpaControl::OnPaint() {
-    platform::PaintScope paint(m_wnd);
     platform::WindowDcScope window(m_wnd);
     RECT r{};
     ::GetClientRect(m_wnd, &r);
-    platform::BufferedPaint buffer(window.get(), r);
-    if (!buffer)
-        return;
-    ::SendMessageW(m_wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(buffer.dc()), PRF_CLIENT);
-    FinishPaint(buffer, r);
+    {
+        platform::BufferedPaint buffer(window.get(), r);
+        if (buffer) {
+            platform::PaintScope paint(m_wnd);
+            ::SendMessageW(m_wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(buffer.dc()), PRF_CLIENT);
+            FinishPaint(buffer, r);
+            return;
+        }
+    }
+    Default(WM_PAINT, 0, 0);
 }
 
 // The face inside the edge band becomes opaque, so that face and caption are not shown as glass; the band
@@ -79,7 +85,8 @@ void COpaCheck::FinishPaint(platform::BufferedPaint& buffer, const RECT& r) {
     const std::wstring text = platform::WindowText(m_wnd);
     if (text.empty())
         return;
-    platform::UniqueTheme theme(::OpenThemeData(m_wnd, L"Button"));
+    const platform::UniqueTheme theme = platform::OpenTheme(m_wnd, L"Button");
+    const platform::UxthemeDll& uxtheme = platform::BoundUxtheme();
     // The label is drawn again in the font the control draws it in, which the panel gives it for its scale.
     // Borrowed from the control (or the stock font): a font may be selected into several DCs at once.
     HFONT font = reinterpret_cast<HFONT>(::SendMessageW(m_wnd, WM_GETFONT, 0, 0));
@@ -99,13 +106,13 @@ void COpaCheck::FinishPaint(platform::BufferedPaint& buffer, const RECT& r) {
     const platform::PixelView view = buffer.View();
     if (view.pixels)
         platform::SetAlpha(view, label, 0);
-    if (theme) {
+    if (theme && uxtheme.DrawThemeTextEx) {
         DTTOPTS options{};
         options.dwSize = sizeof(options);
         options.dwFlags = DTT_COMPOSITED | DTT_GLOWSIZE;
         options.iGlowSize = glow;
-        ::DrawThemeTextEx(theme.get(), dc, BP_CHECKBOX, 0, text.c_str(), static_cast<int>(text.size()),
-                          kLabelFormat, &labelRect, &options);
+        uxtheme.DrawThemeTextEx(theme.get(), dc, BP_CHECKBOX, 0, text.c_str(), static_cast<int>(text.size()),
+                                kLabelFormat, &labelRect, &options);
     }
     if (!view.pixels || platform::AnyAlpha(view, label))
         return;
@@ -118,8 +125,8 @@ void COpaCheck::FinishPaint(platform::BufferedPaint& buffer, const RECT& r) {
     const std::vector<std::uint8_t> coverage =
         LabelCoverage(dc, font, text, maskRect, labelArea.width, labelArea.height);
     COLORREF colour = ::GetSysColor(COLOR_BTNTEXT);
-    if (theme)
-        ::GetThemeColor(theme.get(), BP_CHECKBOX, CBS_UNCHECKEDNORMAL, TMT_TEXTCOLOR, &colour);
+    if (theme && uxtheme.GetThemeColor)
+        uxtheme.GetThemeColor(theme.get(), BP_CHECKBOX, CBS_UNCHECKEDNORMAL, TMT_TEXTCOLOR, &colour);
     const std::uint32_t rgb = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
     panel::DrawGlowingText(labelArea, coverage.data(), rgb, glow);
 }

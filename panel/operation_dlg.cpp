@@ -187,6 +187,12 @@ LRESULT COperationDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY: return OnNotify(wp, lp);
     case WM_RENDERFORMAT: return OnRenderFormat(static_cast<UINT>(wp));
     case WM_RENDERALLFORMATS: return OnRenderAllFormats();
+    // The session ends (the frame ends the program): the promised formats are made first, whichever of the
+    // two windows hears of it first.
+    case WM_ENDSESSION:
+        if (wp)
+            RenderPromisedFormats();
+        return 0;
     case WM_DESTROYCLIPBOARD: return OnDestroyClipboard();
     case WM_TIMER:
         switch (wp) {
@@ -237,16 +243,23 @@ bool COperationDlg::HostShowsRegion() {
     return false;
 }
 
-// Both windows leave the screen, frame first, and the screen gets time to redraw beneath them.
+// Both windows leave the screen, frame first, and the screen gets time to redraw beneath them. The panel's
+// tip goes first: it outlives its owner's hiding, and the tip of a panel docked on the left lies over the
+// frame's inner area. With composition on, the window manager may put the screen together a little later:
+// it is waited for before the pause, so that the hidden windows are off the screen whatever it takes.
 void COperationDlg::HideWindows() {
+    m_ToolTip.Pop();
     ::ShowWindow(m_host.HostWindow(), SW_HIDE);
     ::ShowWindow(m_wnd, SW_HIDE);
+    if (m_bGlass)
+        platform::FlushComposition();
     ::Sleep(kHiddenSettleMs);
 }
 
-void COperationDlg::ShowWindows() {
-    ::ShowWindow(m_host.HostWindow(), SW_SHOW);
-    ::ShowWindow(m_wnd, SW_SHOW);
+void COperationDlg::ShowWindows(panel::CaptureStart start) {
+    const int show = panel::TakesActivationBack(start) ? SW_SHOW : SW_SHOWNA;
+    ::ShowWindow(m_host.HostWindow(), show);
+    ::ShowWindow(m_wnd, show);
 }
 
 // Called for command 1001: the screen under the frame goes straight to the clipboard; the held
@@ -260,7 +273,7 @@ void COperationDlg::OnCaptureToClipboard() {
     const bool captured = static_cast<bool>(shot);
     const auto result = captured ? m_clipboard.Put(m_wnd, panel::DuplicateBitmap(shot.get()), shot)
                                  : platform::ClipboardResult::Refused;
-    ShowWindows();
+    ShowWindows(panel::CaptureStart::PanelCommand);
     if (!captured)
         platform::ShowMessage(m_wnd, panel::kCaptureFailedText);
     else
@@ -279,22 +292,23 @@ void COperationDlg::OnCaptureButton() {
 }
 
 // Called for Capture, from the button or at the end of a countdown: freezes the screen under the frame
-// and shows it in the frame.
-void COperationDlg::OnCapture() {
+// and shows it in the frame. After a countdown the windows come back without the activation, which stays
+// with the program the user was working in.
+void COperationDlg::OnCapture(panel::CaptureStart start) {
     if (!Permitted(m_wnd, panel::Command::Capture, HoldsPicture()) || !HostShowsRegion())
         return;
     HideWindows();
     platform::UniqueBitmap shot = panel::CopyScreenUnderClient(m_host.HostWindow());
     if (!shot) {
         // Nothing is held: the frame stays see-through and the user is told.
-        ShowWindows();
+        ShowWindows(start);
         platform::ShowMessage(m_wnd, panel::kCaptureFailedText);
         return;
     }
     m_bmpCapture = std::move(shot);
     m_bKept = false;
     m_host.ShowPicture(m_bmpCapture.get());
-    ShowWindows();
+    ShowWindows(start);
     m_host.SettlePictureLook();
 }
 
@@ -331,6 +345,11 @@ LRESULT COperationDlg::OnRenderAllFormats() {
     return 0;
 }
 
+void COperationDlg::RenderPromisedFormats() {
+    if (m_wnd)
+        m_clipboard.OnRenderAllFormats(m_wnd);
+}
+
 // Called when some program empties the clipboard the panel owns.
 LRESULT COperationDlg::OnDestroyClipboard() {
     m_clipboard.OnDestroyClipboard();
@@ -355,6 +374,7 @@ void COperationDlg::OnSave() {
     case panel::SaveOutcome::Saved: m_bKept = true; break;
     case panel::SaveOutcome::NoEncoder: platform::ShowMessage(m_wnd, panel::kSaveNoEncoderText); break;
     case panel::SaveOutcome::Failed: platform::ShowMessage(m_wnd, panel::kSaveFailedText); break;
+    case panel::SaveOutcome::ReadOnly: platform::ShowMessage(m_wnd, panel::kSaveReadOnlyText); break;
     }
 }
 
@@ -384,7 +404,7 @@ void COperationDlg::OnCountdownTick() {
         ::KillTimer(m_wnd, kCountdownTimer);
     ShowCaptureButton();
     if (due)
-        OnCapture();
+        OnCapture(panel::CaptureStart::Countdown);
 }
 
 // Ends a running countdown without a capture.
@@ -569,10 +589,13 @@ LRESULT COperationDlg::OnNcLButtonDown(WPARAM hitTest, LPARAM point) {
 // Called when the panel's display scale changes: its controls and their font are laid out again from the
 // template's layout, the glass controls and the tips take the scale, and the panel, at its size for the new
 // scale, docks beside the frame again. The system's suggested place is not taken: the panel's place is beside
-// the frame, and a move less is a flicker less.
+// the frame, and a move less is a flicker less. A change that this new size or docking brings about is not
+// followed: a panel lying across two monitors would otherwise take one scale, grow or shrink onto the other
+// monitor, take its scale, and flip between the two.
 void COperationDlg::OnDpiChanged(int dpi) {
-    if (dpi <= 0)
+    if (dpi <= 0 || m_applyingScale)
         return;
+    m_applyingScale = true;
     m_dpi = dpi;
     if (m_dpi == m_madeDpi) {
         SetControlFont(m_madeFont);
@@ -594,6 +617,7 @@ void COperationDlg::OnDpiChanged(int dpi) {
     m_ToolTip.SetDpi(m_dpi);
     ::RedrawWindow(m_wnd, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
     m_host.PlacePanel();
+    m_applyingScale = false;
 }
 
 // The controls' rectangles in the client area, in the order of the template.

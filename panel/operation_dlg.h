@@ -3,6 +3,7 @@
 // cycle's commands (Capture, Clear, Copy, Save, and 1001, a capture straight to the clipboard).
 
 #include "panel/capture_countdown.h"
+#include "panel/capture_cycle.h"
 #include "panel/opa_controls.h"
 #include "panel/operation_tooltip.h"
 #include "panel/panel_host.h"
@@ -41,6 +42,9 @@ public:
     void StartTimedCapture(int seconds);
     // True while a timed capture counts down.
     bool CountingDown() const noexcept { return m_countdown.Counting(); }
+    // Makes every format still promised on the clipboard now, as before the program ends without its
+    // windows being destroyed (the session ends).
+    void RenderPromisedFormats();
 
     enum class QuickShotResult { Taken, Skipped, Failed };
     // Writes a quick shot to the next name in the settings' folder, without a dialog: the held picture (which
@@ -65,7 +69,7 @@ protected:
 private:
     void OnCaptureToClipboard();
     void OnCaptureButton();
-    void OnCapture();
+    void OnCapture(panel::CaptureStart start = panel::CaptureStart::PanelCommand);
     void OnClear();
     void OnCopy();
     void OnSave();
@@ -93,7 +97,8 @@ private:
     void DisableHideAnimations();
     bool HostShowsRegion();
     void HideWindows();
-    void ShowWindows();
+    // Shows both windows again, with the activation or without it (panel::TakesActivationBack).
+    void ShowWindows(panel::CaptureStart start);
     // Tells the user when the clipboard did not take the bitmap; true when it did.
     bool ReportClipboard(platform::ClipboardResult result);
     void StopCountdown();
@@ -131,6 +136,7 @@ private:
     platform::BufferedPaintSession m_bufferedPaint; // the glass controls paint through buffers
 
     int m_dpi = platform::kDefaultDpi;     // the display scale the panel is drawn at
+    bool m_applyingScale = false;          // a change of scale is being laid out and docked
     int m_madeDpi = platform::kDefaultDpi; // the scale the dialog manager made it at, from its template
     panel::PanelLayout m_madeLayout;       // the controls as the dialog manager placed them
     HFONT m_madeFont = nullptr;            // the dialog's font, owned by the dialog manager

@@ -4,6 +4,7 @@
 #include "imaging/gif_encoder.h"
 #include "panel/encoder_choice.h"
 #include "panel/save_paths.h"
+#include "panel/temporary_file.h"
 #include "platform/bitmap_pixels.h"
 #include "platform/gdiplus_image.h"
 #include "platform/late_bound.h"
@@ -35,52 +36,6 @@ std::wstring FullPath(const std::wstring& path) {
         full.resize(length); // too small: length is what it needs, the ending zero included
     }
 }
-
-// The file a save writes before it takes the target's name: hidden while it is written, and removed
-// unless it took that name.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(std::wstring path) : m_path(std::move(path)) {}
-    ~TemporaryFile() {
-        if (m_created)
-            ::DeleteFileW(m_path.c_str());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    // Opens a new hidden file of this name for writing. A leftover of an earlier save that was cut off goes
-    // first; a file of this name that cannot be removed makes the opening fail.
-    platform::UniqueStream Create() {
-        const auto create = platform::BoundShlwapi().SHCreateStreamOnFileEx;
-        if (!create)
-            return {};
-        ::DeleteFileW(m_path.c_str());
-        IStream* opened = nullptr;
-        if (FAILED(create(m_path.c_str(), STGM_WRITE | STGM_SHARE_EXCLUSIVE | STGM_FAILIFTHERE,
-                          FILE_ATTRIBUTE_HIDDEN, TRUE, nullptr, &opened)))
-            return {};
-        m_created = true;
-        return platform::UniqueStream(opened);
-    }
-
-    // Shows the written file and puts it in the target's place, replacing what was there only now (or never).
-    bool MoveTo(const std::wstring& target, Existing existing) {
-        const DWORD attributes = ::GetFileAttributesW(m_path.c_str());
-        const DWORD shown = attributes & ~FILE_ATTRIBUTE_HIDDEN;
-        if (attributes == INVALID_FILE_ATTRIBUTES ||
-            !::SetFileAttributesW(m_path.c_str(), shown ? shown : FILE_ATTRIBUTE_NORMAL) ||
-            !::MoveFileExW(m_path.c_str(), target.c_str(),
-                           (existing == Existing::Replace ? MOVEFILE_REPLACE_EXISTING : 0) |
-                               MOVEFILE_WRITE_THROUGH))
-            return false;
-        m_created = false;
-        return true;
-    }
-
-private:
-    std::wstring m_path;
-    bool m_created = false; // this save made the file, so it removes it unless it took the target's name
-};
 
 // Writes all the bytes into the stream; false for nothing to write or a write cut short.
 bool WriteAll(IStream* stream, const std::vector<std::uint8_t>& bytes) {
@@ -142,15 +97,28 @@ SaveOutcome SavePictureFile(HBITMAP picture, const std::wstring& path, Existing 
     const std::wstring full = FullPath(path);
     if (full.empty())
         return SaveOutcome::Failed;
-    TemporaryFile temporary(platform::PathForFileCalls(TemporaryPathFor(full)));
+    const std::wstring target = platform::PathForFileCalls(full);
+    // A read-only target is not written over: the picture is not even encoded. A save that never replaces
+    // finds the name taken when it puts the file in place.
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (existing == Existing::Replace && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return SaveOutcome::ReadOnly;
+    TemporaryFile temporary(target);
     bool written = false;
     {
-        // The stream holds the file open: it is closed before the file is moved.
+        // The stream holds the file open: it is closed before the file is put in place.
         const platform::UniqueStream stream = temporary.Create();
         written = stream && Encode(image, picture, stream.get(), own, encoder ? &*encoder : nullptr);
     }
-    return written && temporary.MoveTo(platform::PathForFileCalls(full), existing) ? SaveOutcome::Saved
-                                                                                   : SaveOutcome::Failed;
+    if (!written)
+        return SaveOutcome::Failed;
+    switch (temporary.PutInPlace(existing)) {
+    case PlacingResult::Placed: return SaveOutcome::Saved;
+    case PlacingResult::ReadOnly: return SaveOutcome::ReadOnly;
+    case PlacingResult::Failed: break;
+    }
+    return SaveOutcome::Failed;
 }
 
 } // namespace panel

@@ -2,6 +2,7 @@
 
 #include "platform/com_apartment.h"
 #include "platform/dialog.h"
+#include "platform/late_bound.h"
 
 #include "platform/path_text.h"
 
@@ -63,6 +64,8 @@ void CWinApp::NoteWindowDestroyed(const CDialogEx* dlg) noexcept {
 } // namespace platform
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before anything loads a DLL by name: none is looked for in the program's own folder.
+    platform::RestrictDllSearch();
     platform::CWinApp* app = platform::CWinApp::Current();
     int exitCode = 0;
     // The thread's COM apartment lives as long as the program: the save dialog loads shell extensions that

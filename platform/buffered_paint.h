@@ -1,8 +1,11 @@
 #pragma once
-// Off-screen painting through the visual-styles services: a 32-bpp top-down buffer over a rectangle of
-// a device context, copied to it in one step when the paint ends, so a control never flickers.
+// The visual-styles services the glass look uses, bound on first use (uxtheme.dll is no import of the
+// program): off-screen painting into a 32-bpp top-down buffer over a rectangle of a device context, copied to
+// it in one step when the paint ends, so a control never flickers; and a theme's data, for themed text.
+// Without the library there is no buffer and no theme, and their users paint as the system does.
 
 #include "platform/pixels.h"
+#include "platform/unique_any.h"
 
 #include <windows.h>
 #include <uxtheme.h>
@@ -37,19 +40,21 @@ private:
 class BufferedPaintSession {
 public:
     BufferedPaintSession() = default;
-    ~BufferedPaintSession() {
-        if (m_begun)
-            ::BufferedPaintUnInit();
-    }
+    ~BufferedPaintSession();
     BufferedPaintSession(const BufferedPaintSession&) = delete;
     BufferedPaintSession& operator=(const BufferedPaintSession&) = delete;
-    void Begin() noexcept {
-        if (!m_begun)
-            m_begun = SUCCEEDED(::BufferedPaintInit());
-    }
+    void Begin() noexcept;
 
 private:
     bool m_begun = false;
 };
+
+namespace detail {
+void CloseTheme(HTHEME theme) noexcept;
+} // namespace detail
+
+// A window's theme data for the classes given (OpenThemeData), closed once; empty without visual styles.
+using UniqueTheme = UniqueAny<HTHEME, detail::CloseTheme>;
+UniqueTheme OpenTheme(HWND wnd, const wchar_t* classes) noexcept;
 
 } // namespace platform

@@ -48,6 +48,13 @@ HRESULT ExtendFrameIntoClient(HWND wnd, const MARGINS* margins) noexcept {
     return fn ? fn(wnd, margins) : E_NOTIMPL;
 }
 
+void FlushComposition() noexcept {
+    if (!SystemIsVersion6OrLater())
+        return;
+    if (const auto fn = BoundDwmapi().DwmFlush)
+        fn();
+}
+
 HRESULT DisableTransitions(HWND wnd) noexcept {
     if (!SystemIsVersion6OrLater())
         return -1;

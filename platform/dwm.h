@@ -20,6 +20,9 @@ bool IsCloaked(HWND wnd) noexcept;
 HRESULT CheckComposition(bool* enabled) noexcept;
 // Extends the glass frame into the client area of wnd; -1 without a call on an older system.
 HRESULT ExtendFrameIntoClient(HWND wnd, const MARGINS* margins) noexcept;
+// Waits until the window manager, composing the screen, has put on it what was drawn (and hidden) so far;
+// for while composition is on. Nothing on an older system.
+void FlushComposition() noexcept;
 // Turns off the window manager's animations of wnd (DWMWA_TRANSITIONS_FORCEDISABLED), so that hiding it
 // takes it off the screen at once; -1 without a call on an older system.
 HRESULT DisableTransitions(HWND wnd) noexcept;

@@ -2,7 +2,9 @@
 // Entry points of the system libraries that only some commands need, listed in one place. A library is
 // loaded, and every entry point on its list bound, the first time the program asks for that library, so
 // start-up loads none of them that it does not use; where a library or an export is missing the pointer
-// is null and its user falls back. Each member has the name of the export it holds.
+// is null and its user falls back. Each member has the name of the export it holds. Every one of them is
+// loaded from the system folder by its full path, never by its bare name: a DLL of that name lying beside
+// the program (a download folder) is never the one loaded.
 
 #include <windows.h>
 #include <commdlg.h>
@@ -10,9 +12,14 @@
 #include <objbase.h>
 #include <objidl.h>
 #include <shlwapi.h>
+#include <uxtheme.h>
 #include <winver.h>
 
 namespace platform {
+
+// Restricts the DLLs the process loads by name, its libraries' loads included, to the system folder, on
+// every system that can (Windows 8, and Windows 7 with its 2011 update): called first at start-up.
+void RestrictDllSearch() noexcept;
 
 // True on systems of major version 6 or later, the one version gate of the program: only they are asked
 // for window-manager attributes and glass and shown the new-style save dialog. The version is read once;
@@ -93,7 +100,7 @@ constexpr int kEffectiveDpi = 0;                   // MDT_EFFECTIVE_DPI
 // clang-format off
 #define VANTREL_DWMAPI_EXPORTS(X) \
     X(DwmIsCompositionEnabled) X(DwmExtendFrameIntoClientArea) X(DwmGetWindowAttribute) \
-    X(DwmSetWindowAttribute)
+    X(DwmSetWindowAttribute) X(DwmFlush)
 #define VANTREL_GDIPLUS_EXPORTS(X) \
     X(GdiplusStartup) X(GdiplusShutdown) \
     X(GdipGetImageEncodersSize) X(GdipGetImageEncoders) \
@@ -112,6 +119,10 @@ constexpr int kEffectiveDpi = 0;                   // MDT_EFFECTIVE_DPI
     X(SetDialogDpiChangeBehavior)
 #define VANTREL_SHCORE_EXPORTS(X) \
     X(GetDpiForMonitor)
+#define VANTREL_UXTHEME_EXPORTS(X) \
+    X(BufferedPaintInit) X(BufferedPaintUnInit) X(BeginBufferedPaint) X(EndBufferedPaint) \
+    X(GetBufferedPaintBits) X(BufferedPaintSetAlpha) \
+    X(OpenThemeData) X(CloseThemeData) X(DrawThemeTextEx) X(GetThemeColor)
 // clang-format on
 
 // One record per library: a pointer named after each export on its list, and whether all were found.
@@ -133,6 +144,7 @@ VANTREL_LIBRARY_RECORD(Comdlg32Dll, VANTREL_SYSTEM_POINTER, VANTREL_COMDLG32_EXP
 VANTREL_LIBRARY_RECORD(ShlwapiDll, VANTREL_SYSTEM_POINTER, VANTREL_SHLWAPI_EXPORTS)
 VANTREL_LIBRARY_RECORD(User32Dll, VANTREL_DISPLAY_POINTER, VANTREL_USER32_EXPORTS)
 VANTREL_LIBRARY_RECORD(ShcoreDll, VANTREL_DISPLAY_POINTER, VANTREL_SHCORE_EXPORTS)
+VANTREL_LIBRARY_RECORD(UxthemeDll, VANTREL_SYSTEM_POINTER, VANTREL_UXTHEME_EXPORTS)
 
 #undef VANTREL_LIBRARY_RECORD
 #undef VANTREL_SYSTEM_POINTER
@@ -150,5 +162,7 @@ const ShlwapiDll& BoundShlwapi() noexcept;
 // user32 is loaded in every process; only its exports newer than Windows 7 are on its list.
 const User32Dll& BoundUser32() noexcept;
 const ShcoreDll& BoundShcore() noexcept;
+// Visual styles: buffered painting and themed text, which only the glass look uses.
+const UxthemeDll& BoundUxtheme() noexcept;
 
 } // namespace platform

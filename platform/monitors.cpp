@@ -1,5 +1,7 @@
 #include "platform/monitors.h"
 
+#include "platform/dpi.h"
+#include "platform/late_bound.h"
 #include "platform/rect_win.h"
 
 #include <windows.h>
@@ -13,7 +15,24 @@ BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM list) {
     return TRUE;
 }
 
+BOOL CALLBACK AddMonitorAtScale(HMONITOR monitor, HDC, LPRECT rect, LPARAM list) {
+    int dpi = SystemDpi();
+    if (const auto fn = BoundShcore().GetDpiForMonitor) {
+        UINT x = 0, y = 0;
+        if (SUCCEEDED(fn(monitor, display::kEffectiveDpi, &x, &y)) && x > 0)
+            dpi = static_cast<int>(x);
+    }
+    reinterpret_cast<std::vector<MonitorAtScale>*>(list)->push_back({ToRect(*rect), dpi});
+    return TRUE;
+}
+
 } // namespace
+
+std::vector<MonitorAtScale> MonitorsAtScale() {
+    std::vector<MonitorAtScale> monitors;
+    ::EnumDisplayMonitors(nullptr, nullptr, AddMonitorAtScale, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
 
 std::vector<Rect> MonitorRects() {
     std::vector<Rect> monitors;

@@ -114,6 +114,11 @@ void CToolTipCtrlEx::RelayEvent(const MSG& msg) {
         ::SendMessageW(m_wnd, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
 }
 
+void CToolTipCtrlEx::Pop() {
+    if (m_wnd)
+        ::SendMessageW(m_wnd, TTM_POP, 0, 0);
+}
+
 bool CToolTipCtrlEx::ReflectNotify(const NMHDR& header, LRESULT& result) {
     if (!m_wnd || header.hwndFrom != m_wnd)
         return false;

@@ -31,6 +31,8 @@ public:
     bool AddTool(HWND tool, const std::wstring& label);
     // Passes a queued message on to the control so it can show or hide tips.
     void RelayEvent(const MSG& msg);
+    // Hides the tip that shows, at once (a tip outlives its owner's hiding).
+    void Pop();
     // The owner hands on each WM_NOTIFY from this control; true when it was answered (result set).
     bool ReflectNotify(const NMHDR& header, LRESULT& result);
     // The description shown under the label of the next tip; tabs become four spaces.

@@ -6,7 +6,6 @@
 
 #include <windows.h>
 #include <objidl.h>
-#include <uxtheme.h>
 
 #include <memory>
 
@@ -28,9 +27,6 @@ inline void FreeLocal(HLOCAL h) noexcept {
 inline void FreeGlobal(HGLOBAL h) noexcept {
     ::GlobalFree(h);
 }
-inline void CloseTheme(HTHEME h) noexcept {
-    ::CloseThemeData(h);
-}
 inline void CloseRegKey(HKEY h) noexcept {
     ::RegCloseKey(h);
 }
@@ -48,7 +44,6 @@ using UniqueBrush = UniqueAny<HBRUSH, detail::DeleteGdiObject>;
 using UniqueFont = UniqueAny<HFONT, detail::DeleteGdiObject>;
 using UniqueRegion = UniqueAny<HRGN, detail::DeleteGdiObject>;
 using UniqueDc = UniqueAny<HDC, detail::DeleteMemoryDc>; // from CreateCompatibleDC
-using UniqueTheme = UniqueAny<HTHEME, detail::CloseTheme>;
 using UniqueLocal = UniqueAny<HLOCAL, detail::FreeLocal>;
 using UniqueGlobal = UniqueAny<HGLOBAL, detail::FreeGlobal>; // from GlobalAlloc, until the clipboard takes it
 using UniqueRegKey = UniqueAny<HKEY, detail::CloseRegKey>;

@@ -3,6 +3,7 @@
 #include "tests/e2e/input.h"
 #include "tests/e2e/report.h"
 #include "tests/e2e/screen.h"
+#include "tests/e2e/unix_tools.h"
 #include "tests/e2e/wait.h"
 #include "tests/e2e/window_lookup.h"
 #include "tests/support/stopwatch.h"
@@ -53,6 +54,10 @@ App::App(const LaunchOptions& options, Remembered remembered) : process(options,
     });
     check(panel != nullptr, "the operation panel did not appear");
     check(GetWindow(panel, GW_OWNER) == frame, "the panel is not owned by the frame");
+    // The frame is found as soon as it has its caption, still hidden; it is shown once it stands where it
+    // opens (centred, or remembered), and that is where a case starts.
+    check(waitFor([&] { return IsWindowVisible(frame) != FALSE || !process.running(); }),
+          "the frame did not become visible; windows of the process:" + describeWindows(process.pid()));
 }
 
 App::~App() {
@@ -336,6 +341,25 @@ void expectDocked(const App& app, bool right, const std::string& when) {
     else
         expectEq(when + ": panel's right edge on the frame's left edge" + rects, f.left, p.right);
     expectEq(when + ": panel's top level with the frame's" + rects, f.top, p.top);
+}
+
+void waitSettled(const App& app, const std::string& when) {
+    std::string seen;
+    const bool settled = waitFor(
+        [&] {
+            // The X server first, then two round trips, in which vantrel takes in what the X server had sent
+            // it by then.
+            const std::vector<RECT> x = xWindowRects({app.frame, app.panel}, when);
+            if (!sendMessageTimeout(app.frame, WM_NULL, 0, 0, 5000) ||
+                !sendMessageTimeout(app.frame, WM_NULL, 0, 0, 5000))
+                return false;
+            const RECT frame = windowRect(app.frame), panel = windowRect(app.panel);
+            seen = "X server: frame " + rectText(x[0]) + ", panel " + rectText(x[1]) + "; Win32: frame " +
+                   rectText(frame) + ", panel " + rectText(panel);
+            return EqualRect(&x[0], &frame) && EqualRect(&x[1], &panel);
+        },
+        5000, 50);
+    check(settled, when + ": the windows did not settle: " + seen);
 }
 
 } // namespace e2e

@@ -95,5 +95,11 @@ long clearWatchingScreen(const App& app, const PatternWindow& beneath, const std
 // edge on the frame's left edge, its top level with the frame's (Wine has no invisible borders: the window
 // rectangles are what is seen).
 void expectDocked(const App& app, bool right, const std::string& when);
+// Waits until the window manager has answered every move of the frame and the panel made so far: the X server
+// shows both where Win32 has them, and vantrel has taken in what it was told (a message round trip). A window
+// manager answers a move a little later, and Wine applies each answer as a move to that place: an answer to
+// an earlier move that comes after a later one puts a window back for a moment, until the later answer comes.
+// Fails the case, naming `when`, after 5 s.
+void waitSettled(const App& app, const std::string& when);
 
 } // namespace e2e

@@ -1,6 +1,7 @@
 // End-to-end cases of the formats Copy and command 1001 put on the clipboard, as other programs get them
 // through X11's clipboard: image/png (the registered "PNG" format) and image/bmp (CF_DIB) decode with
-// ImageMagick to exactly the captured pixels, while vantrel runs and after it has ended.
+// ImageMagick to exactly the captured pixels, while vantrel runs and after it has ended, also when an
+// installer's Restart Manager ends it.
 #include "tests/e2e/app.h"
 #include "tests/e2e/case_registry.h"
 #include "tests/e2e/driver_window.h"
@@ -231,10 +232,74 @@ void caseClipboardMemoryRunsOut() {
     }
 }
 
+// ---------------------------------------------------------------- closed by an installer
+
+// A value of the remembered frame; -1 where it is missing.
+long rememberedValue(const wchar_t* name) {
+    DWORD data = 0, size = sizeof data;
+    return RegGetValueW(HKEY_CURRENT_USER, L"Software\\Vantrel", name, RRF_RT_REG_DWORD, nullptr, &data,
+                        &size) == ERROR_SUCCESS
+               ? static_cast<long>(data)
+               : -1;
+}
+
+// An installer or an update closes programs through the Restart Manager, which asks every top-level window
+// with WM_QUERYENDSESSION and ENDSESSION_CLOSEAPP and then sends WM_ENDSESSION; as at logoff, the process may
+// be ended as soon as that returns. vantrel agrees without a question (an unsaved picture is held), writes
+// the remembered frame and makes the clipboard's promised formats before it answers, so that they hold even
+// where it is ended then (the second row) and not only where it goes by itself (the first).
+void caseClosedByRestartManager() {
+    constexpr LPARAM kCloseApp = 0x00000001; // ENDSESSION_CLOSEAPP
+    for (const bool killedAtOnce : {false, true}) {
+        const std::string row = killedAtOnce ? "ended as soon as it answered: " : "going by itself: ";
+        TempDir dir;
+        std::optional<App> app(std::in_place);
+        app->moveFrame(250, 200, 420, 300);
+        PatternWindow pattern(patternArea(*app), 1);
+        const RECT client = clientRectOnScreen(app->frame);
+        const int width = client.right - client.left, height = client.bottom - client.top;
+        copyScreen(*app, IDC_COPY);
+        app->run(IDC_CLEAR);
+        pattern.setVariant(2);
+        app->run(IDC_CAPTURE); // a picture neither copied nor saved: ending by hand would ask
+        waitCaptured(*app);
+
+        const std::vector<HWND> windows = topLevelWindows(app->process.pid());
+        for (HWND w : windows) {
+            DWORD_PTR agreed = 0;
+            check(SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, kCloseApp, SMTO_ABORTIFHUNG, 5000, &agreed),
+                  row + "WM_QUERYENDSESSION was not answered by " + hex(w));
+            check(agreed == TRUE, row + hex(w) + " " + narrow(className(w)) + " held up the end");
+        }
+        for (HWND w : windows)
+            check(sendMessageTimeout(w, WM_ENDSESSION, TRUE, kCloseApp, 5000),
+                  row + "WM_ENDSESSION was not answered by " + hex(w));
+        if (killedAtOnce) {
+            TerminateProcess(app->process.handle(), 1);
+            check(app->process.waitExit(5000), row + "vantrel did not end when killed");
+        } else {
+            check(app->process.waitExit(5000), row + "vantrel still runs 5 s after WM_ENDSESSION; windows:" +
+                                                   describeWindows(app->process.pid()));
+            expectEq(row + "exit code", 0, app->process.exitCode());
+            check(exitQuestion(app->process.pid()) == nullptr, row + "vantrel asked before it ended");
+        }
+        app.reset();
+        expectEq(row + "remembered Left", client.left, rememberedValue(L"Left"));
+        expectEq(row + "remembered Top", client.top, rememberedValue(L"Top"));
+        expectEq(row + "remembered Width", width, rememberedValue(L"Width"));
+        expectEq(row + "remembered Height", height, rememberedValue(L"Height"));
+        expectXClipboardPicture(
+            dir, width, height,
+            [&](int x, int y) { return pattern.colourAt(client.left + x, client.top + y, 1); },
+            row + "after the end");
+    }
+}
+
 const RegisterCase kClipboardCases[] = {
     {"clipboard_formats_copy", caseClipboardFormatsCopy},
     {"clipboard_formats_capture_to_clipboard", caseClipboardFormatsCaptureToClipboard},
     {"clipboard_memory_runs_out", caseClipboardMemoryRunsOut},
+    {"exit_closed_by_restart_manager", caseClosedByRestartManager},
 };
 
 } // namespace

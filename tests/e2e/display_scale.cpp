@@ -129,21 +129,42 @@ RECT nonClientMargins(HWND wnd, int dpi) {
     return RECT{-r.left, -r.top, r.right, r.bottom};
 }
 
-void sendDpiChanged(HANDLE process, HWND wnd, int dpi, const RECT& suggested) {
-    // The message carries a pointer, which is not carried across processes: the rectangle is put where the
-    // receiver can read it.
-    void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    check(remote != nullptr, "cannot place the suggested rectangle in vantrel's memory");
-    SIZE_T written = 0;
-    const bool placed =
-        WriteProcessMemory(process, remote, &suggested, sizeof(RECT), &written) && written == sizeof(RECT);
+namespace {
+
+// Sends msg with lParam pointing at `value` placed in the process's memory (a pointer is not carried across
+// processes), waits until it is handled and reads `value` back; the answer is the message's result.
+template <class T>
+LRESULT sendWithValue(HANDLE process, HWND wnd, UINT msg, WPARAM wp, T& value, const std::string& what) {
+    void* remote = VirtualAllocEx(process, nullptr, sizeof(T), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    check(remote != nullptr, "cannot place " + what + " in vantrel's memory");
+    SIZE_T moved = 0;
+    const bool placed = WriteProcessMemory(process, remote, &value, sizeof(T), &moved) && moved == sizeof(T);
     DWORD_PTR result = 0;
-    const bool sent =
-        placed && SendMessageTimeoutW(wnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                                      reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 10000, &result);
+    const bool sent = placed && SendMessageTimeoutW(wnd, msg, wp, reinterpret_cast<LPARAM>(remote),
+                                                    SMTO_ABORTIFHUNG, 10000, &result);
+    const bool read =
+        sent && ReadProcessMemory(process, remote, &value, sizeof(T), &moved) && moved == sizeof(T);
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    check(placed, "cannot write the suggested rectangle into vantrel's memory");
-    check(sent, "WM_DPICHANGED (" + std::to_string(dpi) + " dpi) was not handled within 10 s");
+    check(placed, "cannot write " + what + " into vantrel's memory");
+    check(sent, what + " was not handled within 10 s");
+    check(read, "cannot read " + what + " back from vantrel's memory");
+    return static_cast<LRESULT>(result);
+}
+
+} // namespace
+
+void sendDpiChanged(HANDLE process, HWND wnd, int dpi, const RECT& suggested) {
+    RECT rect = suggested;
+    sendWithValue(process, wnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), rect,
+                  "WM_DPICHANGED (" + std::to_string(dpi) + " dpi) and its suggested rectangle");
+}
+
+SIZE sendGetDpiScaledSize(HANDLE process, HWND wnd, int dpi, SIZE proposed) {
+    constexpr UINT kGetDpiScaledSize = 0x02E4;
+    const LRESULT answered = sendWithValue(process, wnd, kGetDpiScaledSize, static_cast<WPARAM>(dpi),
+                                           proposed, "WM_GETDPISCALEDSIZE (" + std::to_string(dpi) + " dpi)");
+    check(answered != FALSE, "WM_GETDPISCALEDSIZE was answered FALSE: the system's proposal would stand");
+    return proposed;
 }
 
 namespace {

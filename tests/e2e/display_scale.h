@@ -34,6 +34,10 @@ RECT nonClientMargins(HWND wnd, int dpi);
 // Sends WM_DPICHANGED to wnd of process with the suggested rectangle placed in that process's memory,
 // and waits until it is handled.
 void sendDpiChanged(HANDLE process, HWND wnd, int dpi, const RECT& suggested);
+// Sends WM_GETDPISCALEDSIZE (the system's question before a change of scale, with the window size it
+// proposes) to wnd of process likewise, and gives the size wnd answers; fails the case where it answers
+// FALSE.
+SIZE sendGetDpiScaledSize(HANDLE process, HWND wnd, int dpi, SIZE proposed);
 
 // The screen shows the whole of text, drawn in font over the background colour, inside `area` (screen
 // coordinates): every pixel of its ink is found there, none cut off at the area's edges. Waits a little for

@@ -239,7 +239,10 @@ void caseScaleChangeMessage() {
     };
     for (const Suggestion& s : suggestions) {
         app.moveFrame(start.left, start.top, start.right - start.left, start.bottom - start.top);
+        // The window manager's late answer to an earlier move would put a window back for a moment.
+        waitSettled(app, std::string(s.name) + ": before the change");
         sendDpiChanged(app.process.handle(), app.frame, 144, s.suggested);
+        waitSettled(app, std::string(s.name) + ": after the change");
         const RECT now = clientRectOnScreen(app.frame);
         sayKey((std::string(s.name) + "_client").c_str(), rectText(now));
         expectEq(std::string(s.name) + ": caption (the client area's size is kept)", caption,
@@ -250,9 +253,49 @@ void caseScaleChangeMessage() {
         expectEq(std::string(s.name) + ": client area's top edge", s.clientAt.y, now.top);
         expectDocked(app, true, s.name);
     }
+    // A move onto a monitor of another scale, as the system sends it: first the window size it proposes at
+    // the new scale, then the change, with the suggestion at the other monitor and of the size the frame
+    // answered. Crossing as it is, the proposal is the present window scaled; a move that also resizes the
+    // frame (another program asking for a larger window) proposes that size scaled. Either way the client
+    // area keeps the size in pixels of the window asked for and lands in the suggestion.
+    const struct {
+        const char* name;
+        SIZE window; // the window at 96 dpi whose scaling the system proposes
+    } moves[] = {
+        {"crossing as it is", {w, h}},
+        {"moved and resized", {w + 100, h + 60}},
+    };
+    for (const auto& m : moves) {
+        const std::string row = std::string(m.name) + ": ";
+        app.moveFrame(start.left, start.top, start.right - start.left, start.bottom - start.top);
+        waitSettled(app, row + "before the move");
+        const SIZE kept{m.window.cx - (w - (client.right - client.left)),
+                        m.window.cy - (h - (client.bottom - client.top))};
+        const SIZE answer = sendGetDpiScaledSize(
+            app.process.handle(), app.frame, 144,
+            SIZE{MulDivRounded(m.window.cx, 144, 96), MulDivRounded(m.window.cy, 144, 96)});
+        expectEq(row + "answered width", kept.cx + m144.left + m144.right, answer.cx);
+        expectEq(row + "answered height", kept.cy + m144.top + m144.bottom, answer.cy);
+        const RECT there{window.left + 1000, window.top + 40, window.left + 1000 + answer.cx,
+                         window.top + 40 + answer.cy};
+        sendDpiChanged(app.process.handle(), app.frame, 144, there);
+        waitSettled(app, row + "after the move");
+        const RECT now = clientRectOnScreen(app.frame);
+        sayKey((std::string(m.name) + "_client").c_str(), rectText(now));
+        const RECT expected{there.left + m144.left, there.top + m144.top, there.left + m144.left + kept.cx,
+                            there.top + m144.top + kept.cy};
+        check(EqualRect(&now, &expected),
+              row + "the client area is at " + rectText(now) + ", expected " + rectText(expected));
+        expectEq(row + "caption",
+                 L"Vantrel W:" + std::to_wstring(kept.cx) + L" H:" + std::to_wstring(kept.cy),
+                 windowText(app.frame));
+        expectDocked(app, true, m.name);
+    }
+
     // Back to 96 dpi where it is: nothing moves.
     const RECT before = clientRectOnScreen(app.frame);
     sendDpiChanged(app.process.handle(), app.frame, 96, windowRect(app.frame));
+    waitSettled(app, "back at 96 dpi");
     const RECT after = clientRectOnScreen(app.frame);
     check(EqualRect(&before, &after),
           "back at 96 dpi the client area moved from " + rectText(before) + " to " + rectText(after));
@@ -264,6 +307,7 @@ void caseScaleChangeMessage() {
     sendDpiChanged(app.process.handle(), app.panel, 144,
                    RECT{panel.left, panel.top, panel.left + (panel.right - panel.left) * 3 / 2,
                         panel.top + (panel.bottom - panel.top) * 3 / 2});
+    waitSettled(app, "panel at 144 dpi");
     const ControlRects scaled = controlRects(app);
     auto at144 = [](LONG v) { return MulDivRounded(v, 144, 96); };
     for (size_t i = 0; i < made.controls.size(); ++i) {
@@ -285,6 +329,7 @@ void caseScaleChangeMessage() {
     // And back: exactly the layout the dialog manager made.
     const RECT larger = windowRect(app.panel);
     sendDpiChanged(app.process.handle(), app.panel, 96, larger);
+    waitSettled(app, "panel back at 96 dpi");
     const ControlRects back = controlRects(app);
     for (size_t i = 0; i < made.controls.size(); ++i)
         check(EqualRect(&made.controls[i], &back.controls[i]),

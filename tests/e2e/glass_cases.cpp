@@ -1,9 +1,10 @@
-// End-to-end cases of the panel's glass look. A copy of vantrel runs beside the stand-in dwmapi.dll
-// (dwm_standin/), which reports composition as the case sets it, records the calls it gets and copies the
-// panel's pixels with their alpha; the case reads the controls' subclass lists from the program's memory
-// and the panel's look from the screen. The stand-in also counts the program's GDI objects, which must
-// not grow however often the panel is painted, switched and shows its tips.
+// End-to-end cases of the panel's glass look. A copy of vantrel runs with the stand-in dwmapi.dll
+// (dwm_standin/, put in the system folder), which reports composition as the case sets it, records the calls
+// it gets and copies the panel's pixels with their alpha; the case reads the controls' subclass lists from
+// the program's memory and the panel's look from the screen. The stand-in also counts the program's GDI
+// objects, which must not grow however often the panel is painted, switched and shows its tips.
 #include "tests/e2e/app.h"
+#include "tests/e2e/program_copy.h"
 #include "tests/e2e/case_registry.h"
 #include "tests/e2e/display_scale.h"
 #include "tests/e2e/files.h"
@@ -64,116 +65,16 @@ std::string listText(const std::vector<std::string>& lines) {
     return out + "]";
 }
 
-// ---------------------------------------------------------------- the copy and its stand-in
-
-// Wine's settings for one program name (HKCU\Software\Wine\AppDefaults\NAME) while the object lives. A
-// child started by the driver takes its DLL overrides from here: WINEDLLOVERRIDES in the environment block
-// given to CreateProcessW is not read.
-class WineProgramSettings {
-public:
-    WineProgramSettings(const std::wstring& exeName, const wchar_t* dwmapiOrder, const wchar_t* version)
-        : key_(L"Software\\Wine\\AppDefaults\\" + exeName) {
-        remove(false); // left over by a case that was killed
-        set(L"DllOverrides", L"dwmapi", dwmapiOrder);
-        if (version)
-            set(L"", L"Version", version);
-    }
-    ~WineProgramSettings() { remove(true); }
-    WineProgramSettings(const WineProgramSettings&) = delete;
-    WineProgramSettings& operator=(const WineProgramSettings&) = delete;
-
-private:
-    void set(const std::wstring& subKey, const wchar_t* name, const wchar_t* value) {
-        const std::wstring path = subKey.empty() ? key_ : key_ + L"\\" + subKey;
-        HKEY key = nullptr;
-        LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                         nullptr, &key, nullptr);
-        if (status == ERROR_SUCCESS) {
-            status = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                                    static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
-            RegCloseKey(key);
-        }
-        if (status != ERROR_SUCCESS) {
-            remove(true);
-            fail("could not set HKCU\\" + narrow(path) + " " + narrow(name) + ", error " +
-                 std::to_string(status));
-        }
-    }
-    void remove(bool report) const {
-        RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str());
-        RegDeleteKeyW(HKEY_CURRENT_USER, key_.c_str());
-        HKEY left = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_READ, &left) == ERROR_SUCCESS) {
-            RegCloseKey(left);
-            if (report)
-                noteCleanupFailure("could not remove HKCU\\" + narrow(key_));
-        }
-    }
-    std::wstring key_;
-};
-
-// Where the copy's dwmapi comes from.
-enum class Library {
-    StandIn, // the stand-in beside the copy
-    Missing, // none: the library is disabled for the copy
-};
-
-// A copy of vantrel in a folder of its own with the stand-in dwmapi.dll beside it and the stand-in's files.
-// The stand-in's folder reaches it through the copy's environment.
-class GlassCopy {
-public:
-    explicit GlassCopy(const wchar_t* exeName = L"vantrel_glass.exe", Library library = Library::StandIn,
-                       const wchar_t* version = nullptr)
-        : exe_(joinPath(dir_.path(), exeName)),
-          settings_(exeName, library == Library::StandIn ? L"native" : L"", version) {
-        check(CopyFileW(vantrelPath().c_str(), exe_.c_str(), FALSE),
-              "could not copy vantrel.exe to " + narrow(exe_) + ", error " + std::to_string(GetLastError()));
-        // Built into a folder of its own beside the driver, so that vantrel.exe there does not load it.
-        const std::wstring standIn = joinPath(moduleFolder(), L"dwm_standin\\dwmapi.dll");
-        check(CopyFileW(standIn.c_str(), joinPath(dir_.path(), L"dwmapi.dll").c_str(), FALSE),
-              "could not copy the stand-in " + narrow(standIn) + ", error " + std::to_string(GetLastError()));
-    }
-
-    // Also moves the pointer to a corner of the screen, so that no hover look or tip shows on the panel.
-    LaunchOptions launch() const {
-        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
-        LaunchOptions o;
-        o.exe = exe_;
-        o.environment = {{dwm_standin::kFolderVariable, dir_.path()}};
-        return o;
-    }
-
-    void setComposition(bool on) const {
-        writeFile(joinPath(dir_.path(), dwm_standin::kCompositionFile), on ? "on" : "off");
-    }
-
-    // Every call the stand-in has recorded, in order.
-    std::vector<std::string> calls() const {
-        std::vector<std::string> lines;
-        const std::string text = readFile(joinPath(dir_.path(), dwm_standin::kLogFile));
-        size_t start = 0;
-        for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-            lines.push_back(text.substr(start, end - start));
-        return lines;
-    }
-    // The calls that follow composition (the glass look, the windows' hide animations turned off), from
-    // the index `from` of calls() on (the frame's placement asks for window attributes too).
-    std::vector<std::string> glassCalls(size_t from = 0) const {
-        std::vector<std::string> all = calls(), glass;
-        for (size_t i = from; i < all.size(); ++i)
-            if (all[i].rfind(kIsEnabled, 0) == 0 || all[i].rfind(kExtend, 0) == 0 ||
-                all[i].rfind(kSetAttribute, 0) == 0)
-                glass.push_back(all[i]);
-        return glass;
-    }
-
-    const std::wstring& folder() const { return dir_.path(); }
-
-private:
-    TempDir dir_;
-    std::wstring exe_;
-    WineProgramSettings settings_;
-};
+// The calls that follow composition (the glass look, the windows' hide animations turned off), from the
+// index `from` of calls() on (the frame's placement asks for window attributes too).
+std::vector<std::string> glassCalls(const GlassCopy& copy, size_t from = 0) {
+    std::vector<std::string> all = copy.calls(), glass;
+    for (size_t i = from; i < all.size(); ++i)
+        if (all[i].rfind(kIsEnabled, 0) == 0 || all[i].rfind(kExtend, 0) == 0 ||
+            all[i].rfind(kSetAttribute, 0) == 0)
+            glass.push_back(all[i]);
+    return glass;
+}
 
 std::string isEnabledLine(bool on) {
     return std::string(kIsEnabled) + " enabled=" + (on ? "1" : "0");
@@ -194,9 +95,9 @@ std::vector<std::string> compositionOnLines(const App& app) {
 // The glass calls made since `from` are exactly `want` (waits for them, then a little longer for extra ones).
 void expectGlassCalls(const GlassCopy& copy, size_t from, const std::vector<std::string>& want,
                       const std::string& when) {
-    waitFor([&] { return copy.glassCalls(from).size() >= want.size(); }, 5000);
+    waitFor([&] { return glassCalls(copy, from).size() >= want.size(); }, 5000);
     Sleep(300);
-    const std::vector<std::string> got = copy.glassCalls(from);
+    const std::vector<std::string> got = glassCalls(copy, from);
     sayKey("glass_calls", when + ": " + listText(got));
     if (got != want)
         fail(when + ": the window manager calls were " + listText(got) + ", expected " + listText(want) +
@@ -838,6 +739,53 @@ void caseWithoutLibrary() {
     check(app.process.running(), "the program ended");
 }
 
+// With composition on, a capture waits for the window manager to put the screen together once both windows
+// and the tip that showed are hidden, before its pause; with composition off it has no window manager to wait
+// for.
+void caseCaptureWaitsForScreen() {
+    GlassCopy copy;
+    copy.setComposition(true);
+    App app(copy.launch());
+    expectGlassCalls(copy, 0, compositionOnLines(app), "composition on at start");
+    const char kFlush[] = "DwmFlush";
+    auto flushes = [&](size_t from) {
+        std::vector<std::string> all = copy.calls(), found;
+        for (size_t i = from; i < all.size(); ++i)
+            if (all[i].rfind(kFlush, 0) == 0)
+                found.push_back(all[i]);
+        return found;
+    };
+
+    // The pointer rests on Capture until its tip shows; the capture runs as from the keyboard, so the tip
+    // is still up when it starts.
+    check(bringToFront(app.panel), "the panel could not be made the active window");
+    const POINT p = centre(windowRect(app.button(IDC_CAPTURE)));
+    SetCursorPos(p.x, p.y);
+    check(
+        waitFor([&] { return !topLevelWindows(app.process.pid(), L"tooltips_class32", true).empty(); }, 5000),
+        "the Capture button's tip did not show");
+    size_t mark = copy.calls().size();
+    app.run(IDC_CAPTURE);
+    waitCaptured(app);
+    const std::vector<std::string> on = flushes(mark);
+    sayKey("flushes_composition_on", listText(on));
+    check(
+        on == std::vector<std::string>{std::string(kFlush) + " visible="},
+        "with composition on the capture did not wait once for the screen with nothing of vantrel showing: " +
+            listText(on));
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    app.run(IDC_CLEAR);
+
+    copy.setComposition(false);
+    check(sendMessageTimeout(app.panel, kCompositionChanged, 0, 0),
+          "the panel did not handle WM_DWMCOMPOSITIONCHANGED");
+    mark = copy.calls().size();
+    app.run(IDC_CAPTURE);
+    waitCaptured(app);
+    const std::vector<std::string> off = flushes(mark);
+    check(off.empty(), "with composition off the capture waited for a window manager: " + listText(off));
+}
+
 // The first show of a tip leaves two objects of Wine's that stay: the tip's window surface keeps a copy of
 // its rounded shape as a region (each later shape is copied into the same one), and the cache of window
 // DCs gains a DC, reused from then on, the first time the tip's paint needs one more at once than the
@@ -887,7 +835,7 @@ void caseGdiSteady() {
            std::to_string(kSwitches) + " in " + std::to_string(static_cast<long>(watch.ms())) + " ms");
     // Each switch asks once; each switch on turns off two windows' animations and extends the frame once.
     expectEq("window manager calls of the switches", kSwitches + 3 * (kSwitches / 2),
-             static_cast<long long>(copy.glassCalls(mark).size()));
+             static_cast<long long>(glassCalls(copy, mark).size()));
     const GdiCount afterSwitches = settledCount(service, "after the switches");
 
     watch = Stopwatch();
@@ -914,10 +862,14 @@ void caseGdiSteady() {
 }
 
 const RegisterCase kGlassCases[] = {
-    {"glass_off_at_start", caseOffAtStart},       {"glass_on_at_start", caseOnAtStart},
-    {"glass_switching", caseSwitching},           {"glass_old_system", caseOldSystem},
-    {"glass_without_dwmapi", caseWithoutLibrary}, {"glass_gdi_steady", caseGdiSteady},
+    {"glass_off_at_start", caseOffAtStart},
+    {"glass_on_at_start", caseOnAtStart},
+    {"glass_switching", caseSwitching},
+    {"glass_old_system", caseOldSystem},
+    {"glass_without_dwmapi", caseWithoutLibrary},
+    {"glass_gdi_steady", caseGdiSteady},
     {"glass_on_at_192_dpi", caseOnAt192Dpi},
+    {"glass_capture_waits_for_screen", caseCaptureWaitsForScreen},
 };
 
 } // namespace

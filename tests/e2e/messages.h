@@ -17,6 +17,8 @@ inline constexpr wchar_t kNoEncoder[] =
     L"この拡張子では保存できません。\r\n拡張子を .bmp .gif .jpg .png のいずれかにしてください.";
 inline constexpr wchar_t kSaveFailed[] =
     L"画像を保存できませんでした。\r\n保存先のフォルダーと書き込み権限を確かめてください.";
+inline constexpr wchar_t kSaveReadOnly[] =
+    L"読み取り専用のファイルには上書きできません。\r\n別の名前を指定してください.";
 
 inline constexpr wchar_t kRecordHotkeyRefused[] =
     L"次のホットキーは他のプログラムが使っているため使えません:\r\n  録画: Ctrl+Shift+F10\r\n\r\n"

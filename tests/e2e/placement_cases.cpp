@@ -43,14 +43,28 @@ void placeClient(const App& app, const RECT& client) {
                                      " (it is at " + rectText(now) + ")");
 }
 
-// The smallest client area the frame can have: the system's smallest window less the frame's borders and
-// caption.
-SIZE smallestClient(const App& app) {
+// The client area of a window of the system's size (its smallest or largest tracking size, which it holds
+// every window to) with the frame's borders and caption around it.
+SIZE clientOfSystemWindow(const App& app, int widthIndex, int heightIndex) {
     const RECT w = windowRect(app.frame), c = clientRectOnScreen(app.frame);
     const LONG ncWidth = (w.right - w.left) - (c.right - c.left),
                ncHeight = (w.bottom - w.top) - (c.bottom - c.top);
-    return SIZE{std::max(1L, GetSystemMetrics(SM_CXMINTRACK) - ncWidth),
-                std::max(1L, GetSystemMetrics(SM_CYMINTRACK) - ncHeight)};
+    return SIZE{std::max(1L, GetSystemMetrics(widthIndex) - ncWidth),
+                std::max(1L, GetSystemMetrics(heightIndex) - ncHeight)};
+}
+
+// The smallest and the largest client area the frame can have.
+SIZE smallestClient(const App& app) {
+    return clientOfSystemWindow(app, SM_CXMINTRACK, SM_CYMINTRACK);
+}
+SIZE largestClient(const App& app) {
+    return clientOfSystemWindow(app, SM_CXMAXTRACK, SM_CYMAXTRACK);
+}
+
+// The message the placement dialog gives for a size out of its range.
+std::wstring rangeMessage(const wchar_t* name, long lowest, long most) {
+    return std::wstring(name) + L"は " + std::to_wstring(lowest) + L" から " + std::to_wstring(most) +
+           L" までの整数で指定してください。";
 }
 
 bool ticked(const App& app) {
@@ -276,12 +290,9 @@ void caseDialogInvalid() {
     App app;
     const RECT start = rectAt(300, 250, 640, 400);
     placeClient(app, start);
-    const SIZE smallest = smallestClient(app);
-    const int widest = GetSystemMetrics(SM_CXVIRTUALSCREEN), highest = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    auto range = [](const wchar_t* name, long lowest, long most) {
-        return std::wstring(name) + L"は " + std::to_wstring(lowest) + L" から " + std::to_wstring(most) +
-               L" までの整数で指定してください。";
-    };
+    const SIZE smallest = smallestClient(app), largest = largestClient(app);
+    const LONG widest = largest.cx, highest = largest.cy;
+    const auto range = rangeMessage;
     const std::wstring offScreen = L"この位置ではタイトル バーがどの画面にも入らず、枠をつかめなくなります。";
     const struct {
         int id;
@@ -543,6 +554,94 @@ void hidePanel(const App& app) {
     check(waitFor([&] { return !IsWindowVisible(app.panel); }, 5000), "Esc did not hide the panel");
 }
 
+// The largest size the frame can have is the system's largest window (its largest tracking size, which it
+// holds every window to) less the frame's borders and caption. Typed in the placement dialog, exactly that
+// height is taken and shown, one more is refused with the field selected and the frame left alone; the sizing
+// keys stop there, and a remembered frame of that height is taken, one of a pixel more is not.
+// A window of the largest size is taller than the screen, and this window manager moves it up to keep it
+// from reaching below the screen's bottom: the frame's client area has the size and X wanted and stands no
+// higher than that move takes it.
+void expectTallest(const App& app, const RECT& want, const std::string& when) {
+    waitSettled(app, when);
+    const RECT c = clientRectOnScreen(app.frame), w = windowRect(app.frame);
+    sayKey((when + "_client").c_str(), rectText(c));
+    const LONG beyond =
+        std::max(0L, w.bottom - (w.top + c.top - want.top) - GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    const RECT up{want.left, want.top - beyond, want.right, want.bottom - beyond};
+    check(sameRect(c, want) || (c.left == want.left && c.top >= up.top && c.top <= want.top &&
+                                c.bottom - c.top == want.bottom - want.top),
+          when + ": the client area is " + rectText(c) + ", expected " + rectText(want) +
+              (beyond ? " or moved up by at most " + std::to_string(beyond) : std::string()));
+    expectEq(when + ": caption", expectedCaption(app.frame), windowText(app.frame));
+    expectShownDocked(app, true, when);
+}
+
+void caseLargestSize() {
+    RememberedKey key;
+    RECT first{};
+    SIZE smallest{}, largest{};
+    const RECT typed = rectAt(100, 30, 400, 300);
+    {
+        App app;
+        first = windowRect(app.frame);
+        placeClient(app, typed);
+        smallest = smallestClient(app);
+        largest = largestClient(app);
+        sayKey("largest_client", std::to_string(largest.cx) + "x" + std::to_string(largest.cy));
+        const RECT tallest = rectAt(typed.left, typed.top, 400, largest.cy);
+
+        HWND dialog = openPlacement(app);
+        typeFields({"100", "30", "400", std::to_string(largest.cy)});
+        xKeys("Return");
+        waitClosed(dialog, "the largest height typed");
+        expectTallest(app, tallest, "the largest height typed");
+        const RECT shown = clientRectOnScreen(app.frame);
+
+        dialog = openPlacement(app);
+        typeFields({"100", "30", "400", std::to_string(largest.cy + 1)});
+        clickAt(centre(windowRect(field(dialog, IDOK))));
+        const std::string beyond = "one pixel more than the largest height typed";
+        expectDialogMessage(app, dialog, rangeMessage(L"高さ", smallest.cy, largest.cy), beyond);
+        expectSelected(dialog, IDC_PLACE_HEIGHT, beyond);
+        xKeys("Escape");
+        waitClosed(dialog, beyond);
+        expectClient(app, shown, true, beyond);
+
+        // Ctrl+Shift+Down grows by 10 pixels, but not beyond the largest height.
+        placeClient(app, rectAt(typed.left, typed.top, 400, largest.cy - 4));
+        activateFrame(app);
+        xKeys("ctrl+shift+Down");
+        waitFor([&] { return clientSize(app.frame).cy == largest.cy; }, 3000);
+        expectTallest(app, tallest, "sized up to the largest height");
+        const RECT grown = clientRectOnScreen(app.frame);
+        xKeys("ctrl+shift+Down");
+        Sleep(300);
+        expectClient(app, grown, true, "sized again at the largest height");
+    }
+    for (const LONG height : {largest.cy, largest.cy + 1}) {
+        const std::string when = "remembered with a height of " + std::to_string(height);
+        clearRememberedFrame();
+        RememberedKey::writeDword(L"Left", typed.left);
+        RememberedKey::writeDword(L"Top", typed.top);
+        RememberedKey::writeDword(L"Width", 400);
+        RememberedKey::writeDword(L"Height", height);
+        App app(vantrel(), Remembered::Kept);
+        if (height == largest.cy) {
+            // Taken: it opens where it was, 400 wide. (This window manager fits a window that appears taller
+            // than the screen into it, so its height is not seen as the program set it.)
+            waitSettled(app, when);
+            const RECT c = clientRectOnScreen(app.frame);
+            sayKey((when + "_client").c_str(), rectText(c));
+            check(c.left == typed.left && c.right - c.left == 400,
+                  when + ": the frame opened at " + rectText(c) + ", not where it was remembered");
+        } else {
+            const RECT w = windowRect(app.frame);
+            check(sameRect(w, first), when + ": the frame opened at " + rectText(w) +
+                                          ", not as at a first start " + rectText(first));
+        }
+    }
+}
+
 // The panel hidden by its Esc comes back, docked, through the window menu; while it is visible the item
 // is greyed and does nothing.
 void caseShowPanel() {
@@ -660,6 +759,7 @@ const RegisterCase kPlacementCases[] = {
     {"window_menu_show_panel", caseShowPanel},
     {"window_menu_default_placement", caseDefaultPlacement},
     {"panel_flip_at_screen_edge", casePanelFlip},
+    {"placement_largest_size", caseLargestSize},
 };
 
 } // namespace

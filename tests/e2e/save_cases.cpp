@@ -10,12 +10,14 @@
 #include "tests/e2e/files.h"
 #include "tests/e2e/image_files.h"
 #include "tests/e2e/report.h"
+#include "tests/e2e/save_dialog.h"
 #include "tests/e2e/screen.h"
 #include "tests/e2e/unix_tools.h"
 #include "tests/e2e/wait.h"
 #include "tests/e2e/window_lookup.h"
 #include "platform/unique_handle.h"
 #include "tests/support/paths.h"
+#include "tests/support/stopwatch.h"
 #include "tests/support/text.h"
 
 #include "panel/picture_file.h"
@@ -36,11 +38,6 @@ using namespace e2e;
 using namespace support;
 
 namespace {
-
-// Controls of the save dialogs.
-constexpr int kFileNameEdit = 0x480;  // new-style dialog
-constexpr int kFileNameCombo = 0x47C; // classic dialog: a ComboBoxEx whose edit takes the name
-constexpr int kFileTypeCombo = 0x470; // both
 
 // ---------------------------------------------------------------- the picture
 
@@ -82,138 +79,6 @@ struct Captured {
             when + ": the picture shown");
     }
 };
-
-// ---------------------------------------------------------------- the save dialog
-
-enum class Style { New, Classic };
-
-const char* styleName(Style style) {
-    return style == Style::New ? "new-style" : "classic";
-}
-
-struct SaveDialog {
-    HWND hwnd = nullptr;
-    Style style = Style::New;
-};
-
-// Any window of vantrel besides the frame and the panel.
-std::vector<HWND> otherWindows(const App& app) {
-    std::vector<HWND> out;
-    for (HWND w : topLevelWindows(app.process.pid()))
-        if (w != app.frame && w != app.panel)
-            out.push_back(w);
-    return out;
-}
-
-// Presses Save and waits for the save dialog, which must be of the given style.
-SaveDialog openSaveDialog(const App& app, Style expected) {
-    app.post(IDC_SAVE);
-    SaveDialog dialog;
-    waitFor([&] {
-        for (HWND w : otherWindows(app)) {
-            HWND edit = GetDlgItem(w, kFileNameEdit), combo = GetDlgItem(w, kFileNameCombo);
-            if (edit && className(edit) == L"Edit") {
-                dialog = {w, Style::New};
-                return true;
-            }
-            if (combo && className(combo) == L"ComboBoxEx32") {
-                dialog = {w, Style::Classic};
-                return true;
-            }
-        }
-        return false;
-    });
-    check(dialog.hwnd != nullptr,
-          "Save opened no save dialog; windows of vantrel:" + describeWindows(app.process.pid()));
-    sayKey("save_dialog",
-           hex(dialog.hwnd) + " " + styleName(dialog.style) + " " + narrow(windowText(dialog.hwnd)));
-    check(dialog.style == expected, std::string("Save opened the ") + styleName(dialog.style) +
-                                        " dialog, expected the " + styleName(expected) + " one");
-    return dialog;
-}
-
-HWND fileNameEdit(const SaveDialog& dialog) {
-    HWND edit = dialog.style == Style::New
-                    ? GetDlgItem(dialog.hwnd, kFileNameEdit)
-                    : reinterpret_cast<HWND>(
-                          SendMessageW(GetDlgItem(dialog.hwnd, kFileNameCombo), CBEM_GETEDITCONTROL, 0, 0));
-    check(edit != nullptr, "the save dialog has no file name edit");
-    return edit;
-}
-
-HWND fileTypeCombo(const SaveDialog& dialog) {
-    HWND combo = GetDlgItem(dialog.hwnd, kFileTypeCombo);
-    check(combo != nullptr, "the save dialog has no file type list");
-    return combo;
-}
-
-std::vector<std::wstring> fileTypes(const SaveDialog& dialog) {
-    HWND combo = fileTypeCombo(dialog);
-    std::vector<std::wstring> out;
-    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        wchar_t text[256] = L"";
-        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < 255)
-            SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        out.push_back(text);
-    }
-    return out;
-}
-
-// Selects a file type as a user does in the list.
-void selectType(const SaveDialog& dialog, int index) {
-    HWND combo = fileTypeCombo(dialog);
-    SendMessageW(combo, CB_SETCURSEL, index, 0);
-    SendMessageW(dialog.hwnd, WM_COMMAND, MAKEWPARAM(kFileTypeCombo, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(combo));
-    expectEq("selected file type", index, SendMessageW(combo, CB_GETCURSEL, 0, 0));
-}
-
-void typeName(const SaveDialog& dialog, const std::wstring& name) {
-    HWND edit = fileNameEdit(dialog);
-    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    expectEq("file name typed", name, windowText(edit));
-}
-
-void press(const SaveDialog& dialog, int id) {
-    HWND button = GetDlgItem(dialog.hwnd, id);
-    check(button != nullptr, "the save dialog has no button " + std::to_string(id));
-    PostMessageW(button, BM_CLICK, 0, 0);
-}
-
-// Waits until the dialog has gone and the panel has finished what followed it (the save, or up to the
-// message box it shows).
-void waitDialogDone(const App& app, const SaveDialog& dialog, const std::string& when) {
-    check(waitFor([&] { return !IsWindow(dialog.hwnd); }),
-          when + ": the save dialog did not close; windows of vantrel:" + describeWindows(app.process.pid()));
-    check(sendMessageTimeout(app.panel, WM_NULL, 0, 0, 15000),
-          when + ": the panel did not answer after the save");
-}
-
-// The question whether to replace an existing file: a #32770 of vantrel with Yes and No, over the dialog.
-HWND waitOverwriteQuestion(const App& app, const SaveDialog& dialog, const std::string& when) {
-    HWND question = nullptr;
-    waitFor([&] {
-        for (HWND w : otherWindows(app))
-            if (w != dialog.hwnd && GetDlgItem(w, IDYES) && GetDlgItem(w, IDNO))
-                question = w;
-        return question != nullptr;
-    });
-    check(question != nullptr, when + ": no question about replacing the file; windows of vantrel:" +
-                                   describeWindows(app.process.pid()));
-    sayKey("overwrite_question", narrow(windowText(question)));
-    return question;
-}
-
-// Saves through the dialog: selects the type (new-style dialog, when given), types the name and presses Save.
-void saveAs(const App& app, Style style, const std::wstring& name, std::optional<int> type = std::nullopt) {
-    SaveDialog dialog = openSaveDialog(app, style);
-    if (type)
-        selectType(dialog, *type);
-    typeName(dialog, name);
-    press(dialog, IDOK);
-    waitDialogDone(app, dialog, "saving " + narrow(name));
-}
 
 // ---------------------------------------------------------------- the classic dialog
 
@@ -498,7 +363,8 @@ void saveOver(const App& app, const std::wstring& path) {
 }
 
 // A write that fails says so and writes nothing; an existing file stays as it was: a folder that refuses
-// writes (new and existing names), and an existing file another program holds open. The picture stays (not
+// writes (new and existing names), an existing file another program holds open, and a read-only one, which
+// is named as such. The picture stays (not
 // kept: ending asks) and a save elsewhere still works.
 void caseWriteFailure() {
     TempDir dir;
@@ -527,6 +393,16 @@ void caseWriteFailure() {
     }
     expectUnchanged(busy, held, "after the failed save");
     expectFiles(dir.path(), {L"busy.png", L"no-write"}, "after saving over a file held open");
+
+    const std::wstring readOnly = joinPath(dir.path(), L"read-only.png");
+    writeFile(readOnly, held);
+    check(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY),
+          "could not make read-only.png read-only");
+    saveOver(c.app, readOnly);
+    expectMessage(c.app, kSaveReadOnly, "saving over a read-only file");
+    expectUnchanged(readOnly, held, "read-only.png after the save");
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(readOnly.c_str());
 
     c.expectStillShown("after the failed saves");
     expectExitQuestionNo(c.app, "after saves that failed");
@@ -635,6 +511,7 @@ const char* outcomeName(panel::SaveOutcome outcome) {
     case panel::SaveOutcome::Saved: return "saved";
     case panel::SaveOutcome::NoEncoder: return "no encoder";
     case panel::SaveOutcome::Failed: return "failed";
+    case panel::SaveOutcome::ReadOnly: return "read-only";
     }
     return "?";
 }
@@ -692,13 +569,17 @@ void caseLongPaths() {
     expectUnchanged(joinPath(locked.path(), L"kept.png"), kept, "after the failed save over it");
 }
 
-// The file is first written as "~name.png.tmp" beside its target, hidden: a watcher sees exactly that while a
-// large picture is saved. A leftover of that name from a save that was cut off goes with the next save to the
-// same target, and in the end the folder holds the target alone, not hidden.
+// The file is first written as "~name.png.vantrel-save.tmp" beside its target, hidden: a watcher sees exactly
+// that while a large picture is saved. A leftover of that name from a save that was cut off (hidden, as the
+// save leaves it) goes with the next save to the same target, and in the end the folder holds the target
+// alone, not hidden.
 void caseTemporaryFile() {
     TempDir dir;
     const std::wstring target = joinPath(dir.path(), L"big.png");
-    writeFile(joinPath(dir.path(), L"~big.png.tmp"), "left by a save that was cut off");
+    const std::wstring temporaryName = L"~big.png.vantrel-save.tmp";
+    const std::wstring leftover = joinPath(dir.path(), temporaryName);
+    writeFile(leftover, "left by a save that was cut off");
+    check(SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_HIDDEN), "could not hide the leftover");
     PatternPicture picture(2400, 1600);
     std::atomic<bool> saving{true};
     std::set<std::wstring> seen; // names the watcher saw, "(hidden)" added to hidden ones
@@ -722,14 +603,118 @@ void caseTemporaryFile() {
     const std::wstring seenText = listText({seen.begin(), seen.end()});
     sayKey("seen_while_saving", seenText);
     check(outcome == panel::SaveOutcome::Saved, std::string("the save ") + outcomeName(outcome));
-    check(seen.count(L"~big.png.tmp (hidden)") == 1,
-          "no hidden ~big.png.tmp was seen while the picture was written; seen: " + narrow(seenText));
+    check(seen.count(temporaryName + L" (hidden)") == 1,
+          "no hidden " + narrow(temporaryName) +
+              " was seen while the picture was written; seen: " + narrow(seenText));
     for (const std::wstring& name : seen)
-        check(name == L"~big.png.tmp" || name == L"~big.png.tmp (hidden)" || name == L"big.png",
+        check(name == temporaryName || name == temporaryName + L" (hidden)" || name == L"big.png",
               "an unexpected file was seen while saving: " + narrow(name));
     expectFiles(dir.path(), {L"big.png"}, "after the save");
     check(!(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN), "big.png is hidden");
     picture.expectWritten(target, "PNG");
+}
+
+// Nothing of the user's is taken for a leftover of the program's: a file of the user's named like the old
+// temporary name (~notes.png.tmp), a folder of the temporary name and a file of the user's of the next one
+// (not hidden) all stay as they are, and the save of notes.png still writes it, through a name of its own. A
+// save of vantrel killed while it writes leaves its hidden temporary file, which the next save to that target
+// removes.
+void caseTemporaryNamesOfTheUsers() {
+    TempDir dir;
+    const std::wstring target = joinPath(dir.path(), L"notes.png");
+    const std::string users = "the user's own notes";
+    writeFile(joinPath(dir.path(), L"~notes.png.tmp"), users);
+    check(CreateDirectoryW(joinPath(dir.path(), L"~notes.png.vantrel-save.tmp").c_str(), nullptr),
+          "could not make the folder of the temporary name");
+    writeFile(joinPath(dir.path(), L"~notes.png.vantrel-save-2.tmp"), users);
+    writeFile(target, "an older picture");
+    PatternPicture picture(320, 200);
+    expectOutcome(panel::SaveOutcome::Saved, picture.get(), target);
+    picture.expectWritten(target, "PNG");
+    expectUnchanged(joinPath(dir.path(), L"~notes.png.tmp"), users, "the user's ~notes.png.tmp");
+    expectUnchanged(joinPath(dir.path(), L"~notes.png.vantrel-save-2.tmp"), users,
+                    "the user's file of the second temporary name");
+    check(GetFileAttributesW(joinPath(dir.path(), L"~notes.png.vantrel-save.tmp").c_str()) &
+              FILE_ATTRIBUTE_DIRECTORY,
+          "the folder of the temporary name is gone");
+    expectFiles(
+        dir.path(),
+        {L"notes.png", L"~notes.png.tmp", L"~notes.png.vantrel-save-2.tmp", L"~notes.png.vantrel-save.tmp"},
+        "after saving beside the user's files");
+
+    // A save killed while it writes: a photo-like picture saved as GIF takes its colours a while, with its
+    // temporary file already made.
+    const std::wstring killed = joinPath(dir.path(), L"killed.gif");
+    const std::wstring leftover = joinPath(dir.path(), L"~killed.gif.vantrel-save.tmp");
+    {
+        App app;
+        app.moveFrame(100, 100, 1400, 1000);
+        PatternWindow pattern(patternArea(app), 4);
+        app.run(IDC_CAPTURE);
+        waitCaptured(app);
+        SaveDialog dialog = openSaveDialog(app, Style::New);
+        selectType(dialog, 1);
+        typeName(dialog, killed);
+        press(dialog, IDOK);
+        check(waitFor([&] { return GetFileAttributesW(leftover.c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000,
+                      5),
+              "the save of killed.gif made no temporary file");
+        TerminateProcess(app.process.handle(), 1);
+        check(app.process.waitExit(5000), "vantrel did not end when killed");
+    }
+    const DWORD left = GetFileAttributesW(leftover.c_str());
+    check(left != INVALID_FILE_ATTRIBUTES && (left & FILE_ATTRIBUTE_HIDDEN),
+          "the killed save left no hidden temporary file");
+    check(GetFileAttributesW(killed.c_str()) == INVALID_FILE_ATTRIBUTES, "the killed save wrote killed.gif");
+    expectOutcome(panel::SaveOutcome::Saved, picture.get(), killed);
+    check(GetFileAttributesW(leftover.c_str()) == INVALID_FILE_ATTRIBUTES,
+          "the next save did not remove the killed save's temporary file");
+    expectImage(killed, "GIF", 320, 200, "killed.gif saved again");
+}
+
+// An existing target is replaced (ReplaceFileW) once the new file is complete. One that is read-only is
+// reported as such and left as it is. One that another program holds for a moment (a virus scanner, a sync
+// client) is waited for, up to about a second; one held longer fails the save and stays as it was. No
+// temporary file is left in any case.
+void caseReplacing() {
+    TempDir dir;
+    PatternPicture picture(200, 120);
+    const std::wstring readOnly = joinPath(dir.path(), L"read-only.png");
+    const std::string kept = "kept as it was";
+    writeFile(readOnly, kept);
+    check(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY),
+          "could not make read-only.png read-only");
+    expectOutcome(panel::SaveOutcome::ReadOnly, picture.get(), readOnly);
+    expectUnchanged(readOnly, kept, "read-only.png after the save");
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    const std::wstring busy = joinPath(dir.path(), L"busy.png");
+    for (const DWORD heldMs : {300u, 3000u}) {
+        const std::string row = "held for " + std::to_string(heldMs) + " ms: ";
+        writeFile(busy, kept);
+        platform::UniqueFile held(CreateFileW(busy.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+        check(static_cast<bool>(held), row + "could not open busy.png");
+        std::thread release([&] {
+            Sleep(heldMs);
+            held.reset();
+        });
+        const Stopwatch watch;
+        const panel::SaveOutcome outcome = panel::SavePictureFile(picture.get(), busy);
+        const double seconds = watch.ms() / 1000.0;
+        release.join();
+        sayKey(("busy_" + std::to_string(heldMs) + "_seconds").c_str(), std::to_string(seconds));
+        if (heldMs < 1000) {
+            check(outcome == panel::SaveOutcome::Saved, row + "the save " + outcomeName(outcome));
+            picture.expectWritten(busy, "PNG");
+        } else {
+            check(outcome == panel::SaveOutcome::Failed, row + "the save " + outcomeName(outcome));
+            check(seconds < heldMs / 1000.0,
+                  row + "the save waited for the file to be let go (" + std::to_string(seconds) + " s)");
+            expectUnchanged(busy, kept, row + "busy.png");
+        }
+    }
+    expectFiles(dir.path(), {L"busy.png", L"read-only.png"}, "after the saves");
 }
 
 // Memory running out while a picture is encoded is a failed save like any other: each allocation of the save
@@ -785,6 +770,8 @@ const RegisterCase kSaveCases[] = {
     {"save_png_layout_and_size", casePngLayoutAndSize},
     {"save_long_paths", caseLongPaths},
     {"save_temporary_file", caseTemporaryFile},
+    {"save_temporary_names_of_the_users", caseTemporaryNamesOfTheUsers},
+    {"save_replacing", caseReplacing},
     {"save_memory_runs_out", caseMemoryRunsOut},
 };
 

@@ -520,9 +520,37 @@ void caseCaptureTipWhileCounting() {
     app.run(IDC_CLEAR); // stops the count
 }
 
+// A tip outlives its owner's hiding, and the tip of a panel docked on the left reaches over the frame's
+// inner area: Capture hides it first, so the picture holds what lies beneath and no tip.
+void caseTipNotInCapture() {
+    App app;
+    app.moveFrame(400, 250, 520, 360);
+    SendMessageW(app.button(IDC_RIGHTPOS), BM_CLICK, 0, 0);
+    expectDocked(app, false, "docked on the left");
+    PatternWindow pattern(patternArea(app), 1);
+    const RECT client = clientRectOnScreen(app.frame);
+    POINT pointer{};
+    HWND tip = showTipOf(app, app.button(IDC_CAPTURE), pointer, "Capture, docked on the left");
+    RECT over{};
+    const RECT tipRect = windowRect(tip);
+    check(IntersectRect(&over, &tipRect, &client),
+          "the tip " + rectText(tipRect) + " does not reach over the client area " + rectText(client));
+    sayKey("tip_over_client", rectText(over));
+    // As from the keyboard: the pointer stays and the tip is still up as the capture starts.
+    app.run(IDC_CAPTURE);
+    waitCaptured(app);
+    SetCursorPos(4, 4);
+    check(waitFor([&] { return visibleTip(app.process.pid()) == nullptr; }, 8000),
+          "the tip did not hide when the pointer left");
+    pattern.setVariant(2);
+    expectScreen(
+        client, [&](int x, int y) { return pattern.colourAt(x, y, 1); }, "the picture, which holds no tip");
+}
+
 const RegisterCase kTooltipCases[] = {
     {"tooltip_every_control", caseTipsOfEveryControl},
     {"tooltip_capture_while_counting", caseCaptureTipWhileCounting},
+    {"tooltip_not_in_capture", caseTipNotInCapture},
 };
 
 } // namespace

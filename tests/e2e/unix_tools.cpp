@@ -1,6 +1,7 @@
 #include "tests/e2e/unix_tools.h"
 
 #include "tests/e2e/files.h"
+#include "tests/e2e/processes.h"
 #include "tests/e2e/report.h"
 #include "tests/e2e/wait.h"
 #include "tests/support/launch.h"
@@ -78,6 +79,40 @@ std::string shellQuoted(const std::string& text) {
     for (char c : text)
         out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
+}
+
+std::vector<RECT> xWindowRects(const std::vector<HWND>& windows, const std::string& what) {
+    std::string command;
+    for (HWND hwnd : windows) {
+        uintptr_t xid = 0;
+        waitFor(
+            [&] {
+                xid = reinterpret_cast<uintptr_t>(GetPropW(hwnd, L"__wine_x11_whole_window"));
+                return xid != 0 || !IsWindow(hwnd);
+            },
+            2000, 20);
+        check(xid != 0, what + ": no X window is known for " + hex(hwnd) +
+                            (IsWindow(hwnd) ? std::string(IsWindowVisible(hwnd) ? " (visible)" : " (hidden)")
+                                            : std::string(" (no longer a window)")));
+        command += "/usr/bin/xdotool getwindowgeometry --shell " + std::to_string(xid) + " && ";
+    }
+    const UnixResult r = runUnixOk(command + "true");
+    // One block of X=, Y=, WIDTH=, HEIGHT= lines for each window, in order.
+    std::vector<RECT> rects;
+    long x = 0, y = 0, width = 0;
+    for (auto& [key, value] : parseLines(r.out)) {
+        const long v = std::atol(value.c_str());
+        if (key == "X")
+            x = v;
+        else if (key == "Y")
+            y = v;
+        else if (key == "WIDTH")
+            width = v;
+        else if (key == "HEIGHT")
+            rects.push_back(RECT{x, y, x + width, y + v});
+    }
+    check(rects.size() == windows.size(), what + ": no geometry for every window in " + quotedBytes(r.out));
+    return rects;
 }
 
 } // namespace e2e

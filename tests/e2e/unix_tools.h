@@ -1,7 +1,10 @@
 // Native Linux tools (xdotool, xclip, ImageMagick) run from the driver through Wine.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -21,5 +24,9 @@ UnixResult runUnix(const std::string& command, int seconds = 15);
 UnixResult runUnixOk(const std::string& command);
 // The text as one word of a shell command line, whatever characters it holds.
 std::string shellQuoted(const std::string& text);
+
+// Where the X server shows each window (its X window's rectangle on the root), asked in one go; fails the
+// case, naming `what`, for a window Wine has made no X window for.
+std::vector<RECT> xWindowRects(const std::vector<HWND>& windows, const std::string& what);
 
 } // namespace e2e

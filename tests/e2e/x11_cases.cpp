@@ -66,26 +66,8 @@ void waitSettled(const App& app) {
 // the new place only when the move ends (openbox reports it then), and a window stuck to the pointer moves
 // on the X side alone: this is where both are seen.
 POINT xPosition(HWND hwnd, const std::string& what) {
-    uintptr_t xid = 0;
-    waitFor(
-        [&] {
-            xid = reinterpret_cast<uintptr_t>(GetPropW(hwnd, L"__wine_x11_whole_window"));
-            return xid != 0 || !IsWindow(hwnd);
-        },
-        2000, 20);
-    check(xid != 0, what + ": no X window is known for " + hex(hwnd) +
-                        (IsWindow(hwnd) ? std::string(IsWindowVisible(hwnd) ? " (visible)" : " (hidden)")
-                                        : std::string(" (no longer a window)")));
-    UnixResult r = runUnixOk("/usr/bin/xdotool getwindowgeometry --shell " + std::to_string(xid));
-    POINT at{LONG_MIN, LONG_MIN};
-    for (auto& [key, value] : parseLines(r.out)) {
-        if (key == "X")
-            at.x = std::atol(value.c_str());
-        else if (key == "Y")
-            at.y = std::atol(value.c_str());
-    }
-    check(at.x != LONG_MIN && at.y != LONG_MIN, what + ": no position in " + quotedBytes(r.out));
-    return at;
+    const RECT r = xWindowRects({hwnd}, what).front();
+    return POINT{r.left, r.top};
 }
 
 std::string pointText(POINT p) {

@@ -36,4 +36,11 @@ TEST(CaptureCycle, RefusalTexts) {
     EXPECT_EQ(panel::RefusalText(Refusal::None), nullptr);
 }
 
+// Only a capture the user started in the panel gives the windows the activation back: after a countdown the
+// program the user works in keeps it.
+TEST(CaptureCycle, ActivationAfterACapture) {
+    EXPECT_TRUE(panel::TakesActivationBack(panel::CaptureStart::PanelCommand));
+    EXPECT_FALSE(panel::TakesActivationBack(panel::CaptureStart::Countdown));
+}
+
 } // namespace

@@ -76,4 +76,35 @@ TEST(FrameDpiChange, WindowFitsTheSuggestionAlongEachAxis) {
     }
 }
 
+// What the frame answers when the system proposes its window's size at a new scale: the client area keeps its
+// size in pixels, whether the system scaled the present window (the frame crossing as it is) or a window of
+// another size somebody asked for (a move that resizes it on the way).
+TEST(FrameDpiChange, ClientSizeThroughAProposedSize) {
+    using frame::ClientSizeThroughScaleChange;
+    using frame::Size;
+    const Size client{400, 300}, window96{416, 339}; // the borders and caption of kMargins96 around it
+    const struct {
+        const char* name;
+        Size proposed;
+        int from, to;
+        Size expected;
+    } rows[] = {
+        {"the present window at 150 %", {624, 509}, 96, 144, client},
+        {"... rounded the other way by the system", {625, 508}, 96, 144, client},
+        {"the present window at 200 %", {832, 678}, 96, 192, client},
+        // A window of 616 x 439 at 96 dpi asked for, proposed at 150 %: its client area is kept.
+        {"another window's size at 150 %", {924, 659}, 96, 144, {600, 400}},
+        {"another window's size at the same scale", {516, 389}, 96, 96, {500, 350}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(ClientSizeThroughScaleChange(row.proposed, window96, client, row.from, row.to),
+                  row.expected);
+    }
+    // From 150 % down to 100 %: the present window of 625 pixels is proposed as 417, which taken back gives
+    // 626; the proposal is the present window, so its client area stays to the pixel.
+    const Size client144{601, 301}, window144{625, 360};
+    EXPECT_EQ(ClientSizeThroughScaleChange({417, 240}, window144, client144, 144, 96), client144);
+}
+
 } // namespace

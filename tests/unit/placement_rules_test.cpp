@@ -1,5 +1,7 @@
 #include "frame/placement_rules.h"
 
+#include "platform/dpi_scale.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -111,7 +113,8 @@ TEST(PlacementRules, MessagesSayWhatIsWrong) {
         PlacementCheck check;
         check.problem = problem;
         check.field = field;
-        return PlacementMessage(check, d);
+        check.limits = {d.smallestClient, d.largestClient};
+        return PlacementMessage(check);
     };
     EXPECT_EQ(message(PlacementProblem::None, PlacementField::X), L"");
     EXPECT_EQ(message(PlacementProblem::NotWholeNumber, PlacementField::X),
@@ -240,6 +243,134 @@ TEST(PlacementRules, StoredSideIsUsedOnlyWhenZeroOrOne) {
         const RestoredFrame r = CheckStoredFrame(stored, d);
         EXPECT_FALSE(r.client.has_value());
         EXPECT_EQ(r.rightPos, row.rightPos) << row.stored.data;
+    }
+}
+
+// ---------------------------------------------------------------- monitors of different scales
+
+// The frame's borders and caption at a scale (8 and 31 pixels at 96 dpi), and the system's limits there, as
+// the frame gathers them: the smallest window 136 x 39, the largest the virtual screen with a sizing border
+// of 4 pixels and 2 more on each side.
+Rect MarginsAt(int dpi) {
+    using platform::Scale;
+    return {Scale(8, dpi), Scale(31, dpi), Scale(8, dpi), Scale(8, dpi)};
+}
+
+MonitorScale ScaleOf(const Rect& monitor, int dpi, const Rect& virtualScreen) {
+    using platform::Scale;
+    const Rect m = MarginsAt(dpi);
+    const int across = m.left + m.right, down = m.top + m.bottom;
+    return {monitor,
+            dpi,
+            m,
+            {Scale(136, dpi) - across, Scale(39, dpi) - down},
+            {virtualScreen.Width() + 4 + 2 * Scale(4, dpi) - across,
+             virtualScreen.Height() + 4 + 2 * Scale(4, dpi) - down}};
+}
+
+struct Layout {
+    const char* name;
+    int primaryDpi;
+    Rect second;
+    int secondDpi;
+};
+
+// A 1920 x 1080 primary monitor and a second one where the row puts it, the frame standing on the primary.
+Desktop DesktopOf(const Layout& l) {
+    const Rect primary{0, 0, 1920, 1080};
+    const Rect all{std::min(primary.left, l.second.left), std::min(primary.top, l.second.top),
+                   std::max(primary.right, l.second.right), std::max(primary.bottom, l.second.bottom)};
+    Desktop d;
+    d.monitors = {primary, l.second};
+    d.scales = {ScaleOf(primary, l.primaryDpi, all), ScaleOf(l.second, l.secondDpi, all)};
+    d.smallestClient = d.scales[0].smallestClient;
+    d.largestClient = d.scales[0].largestClient;
+    d.captionHeight = platform::Scale(23, l.primaryDpi);
+    return d;
+}
+
+const Layout kLayouts[] = {
+    {"100 % primary, 150 % on the right", 96, {1920, 0, 3840, 1080}, 144},
+    {"150 % primary, 100 % on the right", 144, {1920, 200, 3200, 1224}, 96},
+    {"150 % primary, 100 % on the left", 144, {-1280, 0, 0, 1024}, 96},
+    {"100 % primary, 200 % above", 96, {0, -1440, 2560, 0}, 192},
+    {"100 % primary, 200 % left and above", 96, {-2560, -1440, 0, 0}, 192},
+};
+
+// A client area in the middle of a monitor.
+Rect InTheMiddleOf(const Rect& monitor) {
+    const int x = monitor.left + monitor.Width() / 4, y = monitor.top + monitor.Height() / 4;
+    return {x, y, x + 400, y + 300};
+}
+
+// The frame is framed at the scale of the monitor its client area goes to, so the client area lands exactly
+// where it was asked to, at any scale on either side.
+TEST(PlacementOnScaledMonitors, FrameTakesTheBordersOfTheMonitorItGoesTo) {
+    const Rect present = MarginsAt(96);
+    for (const Layout& l : kLayouts) {
+        SCOPED_TRACE(l.name);
+        const Desktop d = DesktopOf(l);
+        const Rect onSecond = InTheMiddleOf(l.second), onPrimary = InTheMiddleOf(d.monitors[0]);
+        EXPECT_EQ(FrameWindowFor(onSecond, d, present), platform::Outset(onSecond, MarginsAt(l.secondDpi)));
+        EXPECT_EQ(FrameWindowFor(onPrimary, d, present),
+                  platform::Outset(onPrimary, MarginsAt(l.primaryDpi)));
+        ASSERT_NE(ScaleWhere(onSecond, d), nullptr);
+        EXPECT_EQ(ScaleWhere(onSecond, d)->dpi, l.secondDpi);
+    }
+}
+
+// The caption of a frame whose client area lies mostly on the primary monitor but reaches up onto a monitor
+// above: framed at the primary's scale, most of the window would lie above and take that monitor's scale,
+// so it is framed at the scale above, where it stays.
+TEST(PlacementOnScaledMonitors, CaptionReachingOntoTheMonitorAbove) {
+    const Desktop d = DesktopOf({"150 % above", 96, {0, -1080, 1920, 0}, 144});
+    const Rect client{100, -20, 500, 40};
+    ASSERT_NE(ScaleWhere(client, d), nullptr);
+    EXPECT_EQ(ScaleWhere(client, d)->dpi, 144);
+    EXPECT_EQ(FrameWindowFor(client, d, MarginsAt(96)), platform::Outset(client, MarginsAt(144)));
+}
+
+// The largest size typed in the placement dialog is the largest window the system allows on the monitor the
+// rectangle lies on, less the borders and caption at that monitor's scale: exactly that is taken, one more is
+// refused with the field selected and the limits of that monitor in the message. The remembered frame is held
+// to the same limits. (A frame of the largest height reaches onto a monitor below or above, and one of the
+// largest width onto one beside: each row tries the size that stays on one monitor.)
+TEST(PlacementOnScaledMonitors, LargestSizeIsTheSystemsLargestWindowLessTheFrame) {
+    const Rect current{100, 100, 500, 400};
+    for (const Layout& l : kLayouts) {
+        SCOPED_TRACE(l.name);
+        const Desktop d = DesktopOf(l);
+        const bool sideBySide = l.second.left >= 1920 || l.second.right <= 0; // no column in common
+        for (const MonitorScale& m : d.scales) {
+            SCOPED_TRACE(m.dpi);
+            const std::wstring x = std::to_wstring(m.rect.left + 50), y = std::to_wstring(m.rect.top + 60);
+            const int largest = sideBySide ? m.largestClient.height : m.largestClient.width;
+            const int smallest = sideBySide ? m.smallestClient.height : m.smallestClient.width;
+            auto typed = [&](int size) {
+                return sideBySide ? PlacementFields{x, y, L"640", std::to_wstring(size)}
+                                  : PlacementFields{x, y, std::to_wstring(size), L"480"};
+            };
+            const PlacementCheck exact = CheckPlacement(typed(largest), current, false, d);
+            EXPECT_EQ(exact.problem, PlacementProblem::None);
+            EXPECT_EQ(sideBySide ? exact.client.Height() : exact.client.Width(), largest);
+
+            const PlacementCheck beyond = CheckPlacement(typed(largest + 1), current, false, d);
+            EXPECT_EQ(beyond.problem, PlacementProblem::SizeOutOfRange);
+            EXPECT_EQ(beyond.field, sideBySide ? PlacementField::Height : PlacementField::Width);
+            EXPECT_EQ(PlacementMessage(beyond),
+                      std::wstring(sideBySide ? L"高さ" : L"幅") + L"は " + std::to_wstring(smallest) +
+                          L" から " + std::to_wstring(largest) + L" までの整数で指定してください。");
+
+            auto stored = [&](int size) {
+                const int width = sideBySide ? 640 : size, height = sideBySide ? size : 480;
+                return CheckStoredFrame({Dword(m.rect.left + 50), Dword(m.rect.top + 60), Dword(width),
+                                         Dword(static_cast<std::uint32_t>(height)), Dword(1)},
+                                        d)
+                    .client.has_value();
+            };
+            EXPECT_TRUE(stored(largest));
+            EXPECT_FALSE(stored(largest + 1));
+        }
     }
 }
 

@@ -56,4 +56,18 @@ TEST(WindowBelow, InnerAreaIsTheClientClippedAndHeldToTheFramesSizes) {
     }
 }
 
+// Where the monitors' scales are known, the fitted area keeps to the sizes the frame may have on the
+// monitor it lands on, not to those where the frame stands now.
+TEST(WindowBelow, InnerAreaKeepsToTheSizesOfTheMonitorItLandsOn) {
+    frame::Desktop desktop;
+    desktop.monitors = {{0, 0, 1280, 1024}, {-1024, 0, 0, 768}};
+    desktop.smallestClient = {120, 40};
+    desktop.largestClient = {2304, 1000};
+    desktop.scales = {{{0, 0, 1280, 1024}, 96, {8, 31, 8, 8}, {120, 40}, {2304, 1000}},
+                      {{-1024, 0, 0, 768}, 192, {16, 62, 16, 16}, {240, 80}, {2270, 700}}};
+    EXPECT_EQ(frame::FitInnerAreaTo({-1024, 0, 0, 768}, desktop), (Rect{-1024, 0, 0, 700}));
+    EXPECT_EQ(frame::FitInnerAreaTo({-500, 100, -400, 150}, desktop), (Rect{-500, 100, -260, 180}));
+    EXPECT_EQ(frame::FitInnerAreaTo({0, 0, 1280, 1024}, desktop), (Rect{0, 0, 1280, 1000}));
+}
+
 } // namespace

@@ -329,4 +329,24 @@ HRESULT WINAPI DwmSetWindowAttribute(HWND hwnd, DWORD attribute, const void* val
     return value ? S_OK : E_INVALIDARG;
 }
 
+// Records the windows of the calling thread that are still visible as the program waits for the screen.
+HRESULT WINAPI DwmFlush() {
+    startService();
+    std::string visible;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM list) {
+            if (IsWindowVisible(hwnd)) {
+                char name[64] = "";
+                GetClassNameA(hwnd, name, sizeof name);
+                std::string& text = *reinterpret_cast<std::string*>(list);
+                text += (text.empty() ? "" : ",") + std::string(name);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&visible));
+    logLine("DwmFlush visible=" + visible);
+    return S_OK;
+}
+
 } // extern "C"

@@ -1,6 +1,7 @@
 // What the stand-in dwmapi.dll and the end-to-end driver agree on. The stand-in is loaded into a copy of
-// vantrel in place of the system's library (the DLL beside the copy, and dwmapi set to "native" in Wine's
-// AppDefaults for the copy's name); the driver steers it through a folder named in the copy's environment.
+// vantrel in place of the system's library: vantrel loads its libraries from the system folder alone, so the
+// stand-in lies there, with dwmapi set to "native" in Wine's AppDefaults for the copy's name and to "builtin"
+// for every other program. The driver steers it through a folder named in the copy's environment.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +20,7 @@ constexpr const wchar_t* kCompositionFile = L"composition";
 //   DwmExtendFrameIntoClientArea hwnd=0x1A2B margins=-1,0,0,0      (left,right,top,bottom)
 //   DwmGetWindowAttribute hwnd=0x1A2B attribute=9
 //   DwmSetWindowAttribute hwnd=0x1A2B attribute=3 value=1          (value: a 4-byte one; else size=N)
+//   DwmFlush visible=#32770,tooltips_class32   (the classes of the calling thread's windows still visible)
 constexpr const wchar_t* kLogFile = L"calls.log";
 // Pixels of a window's client area, written on request (below): width and height as 32-bit little-endian
 // numbers, then width*height 32-bit pixels B,G,R,A, top row first.
